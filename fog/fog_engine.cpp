@@ -1,0 +1,5 @@
+#include "fog_engine.h"
+
+FogEngine theFog;
+
+FogEngine::~FogEngine() {}

@@ -1,0 +1,12 @@
+// Password protection on the 95/98 family: the system's provider in
+// PASSWORD.CPL, the saver-running state, and the change entry in MPR.DLL.
+#pragma once
+
+#include <windows.h>
+
+void LoadPasswordProvider();
+void UnloadPasswordProvider();
+void SetSaverRunning(int running);
+// Nonzero when the saver may close.
+int VerifyPassword(HWND saverWindow);
+void ChangePassword(HWND owner);

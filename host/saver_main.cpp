@@ -1,0 +1,87 @@
+#include "saver_main.h"
+
+#include <float.h>
+
+#include "../config_ui/config_dialog.h"
+#include "../core/command_line.h"
+#include "../resources/resource.h"
+#include "fault_guard.h"
+#include "host_state.h"
+#include "password.h"
+#include "saver_window.h"
+
+namespace {
+
+const char* CharNextStep(const char* position) { return CharNextA(position); }
+
+bool PlatformIsWin9x() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;  // 148
+    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
+HWND WindowFromNumber(uint32_t number) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(number)); }
+
+// A handle given on the command line, or the foreground window when it is
+// missing, zero or no window.
+HWND OwnerOrForeground(bool given, uint32_t number) {
+    HWND owner = WindowFromNumber(number);
+    if (given && owner && IsWindow(owner)) return owner;
+    return GetForegroundWindow();
+}
+
+int RunModeRequest(const ModeRequest& request) {
+    switch (request.mode) {
+    case SaverMode::Configure:
+        return RunConfigure(nullptr);
+    case SaverMode::ConfigureOwned:
+        return RunConfigure(OwnerOrForeground(request.hasOwnerHandle, request.ownerHandle));
+    case SaverMode::Saver:
+        return RunSaver(nullptr);
+    case SaverMode::Preview:
+        return RunPreview(request.argument);
+    case SaverMode::ChangePassword:
+        return host.isWin9x ? RunChangePassword(request.argument) : -1;
+    case SaverMode::Invalid:
+        break;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void SetDoublePrecision() { _controlfp(_PC_53, _MCW_PC); }
+
+void SaverEntry() {
+    SetDoublePrecision();
+    const char* tail = SkipProgramPath(GetCommandLineA(), CharNextStep);
+    int result = SaverMain(GetModuleHandleA(nullptr), tail);
+    ExitProcess(static_cast<UINT>(result));
+}
+
+int SaverMain(HINSTANCE instance, const char* tail) {
+    host.instance = instance;
+    host.isWin9x = PlatformIsWin9x() ? 1 : 0;
+    ModeRequest request = ParseModeRequest(tail);
+    return RunInFaultGuard([&request] { return RunModeRequest(request); });
+}
+
+int RunPreview(const char* handleText) {
+    HWND parent = WindowFromNumber(ParseDecimal(handleText));
+    if (!parent || !IsWindow(parent)) return -1;
+    return RunSaver(parent);
+}
+
+int PrepareConfigDialog(HINSTANCE) { return 1; }
+
+int RunConfigure(HWND parent) {
+    if (!PrepareConfigDialog(host.instance)) return 0;
+    return static_cast<int>(DialogBoxParamA(host.instance, MAKEINTRESOURCEA(IDD_CONFIG), parent,
+                                            ConfigDialogProc, 0));
+}
+
+int RunChangePassword(const char* handleText) {
+    uint32_t number = ParseDecimal(handleText);
+    ChangePassword(OwnerOrForeground(number != 0, number));
+    return 0;
+}

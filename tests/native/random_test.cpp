@@ -1,0 +1,42 @@
+#include "random.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+TEST(Random, FollowsTheCRuntimeSequenceFromSeedOne) {
+    // The first values of the C runtime's rand() without srand, and after srand(1).
+    const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358};
+    std::thread fresh([&] {
+        for (int value : expected) EXPECT_EQ(value, Rand());
+    });
+    fresh.join();
+    SRand(1);
+    for (int value : expected) EXPECT_EQ(value, Rand());
+}
+
+TEST(Random, EachThreadHasItsOwnState) {
+    SRand(12345);
+    int first = Rand();
+    std::thread other([] {
+        SRand(999);
+        Rand();
+        Rand();
+    });
+    other.join();
+    SRand(12345);
+    EXPECT_EQ(first, Rand());
+}
+
+TEST(Random, StaysWithinZeroTo32767) {
+    SRand(0xFFFFFFFFu);
+    for (int i = 0; i < 100000; ++i) {
+        int value = Rand();
+        ASSERT_GE(value, 0);
+        ASSERT_LE(value, kRandMax);
+    }
+}
+
+}  // namespace
