@@ -24,8 +24,24 @@ wine_session_start() {
 
   export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   trap wine_session_stop EXIT
-  wineboot -i >"$dir/wineboot.log" 2>&1
+  wineboot -i >"$dir/wineboot.log" 2>&1 || true
   # No crash dialog: a test that faults on purpose must simply end.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  wineserver -p
+  wineserver -p || true
+}
+
+# For development: a session that outlives the shell that started it.
+#   eval "$(tools/dev-session.sh DIR)"
+# starts one in DIR the first time and prints the exports to reach it.
+wine_session_keep() {
+  local dir=$1
+  if [ -f "$dir/env" ] && kill -0 "$(cat "$dir/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
+    cat "$dir/env"
+    return
+  fi
+  wine_session_start "$dir" "${2:-1024x768x24}" >/dev/null 2>&1
+  trap - EXIT
+  echo "$ZORV_XVFB_PID" >"$WINEPREFIX/../xvfb.pid"
+  printf 'export DISPLAY=%s WINEPREFIX=%s WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="\n' \
+    "$DISPLAY" "$WINEPREFIX" | tee "$WINEPREFIX/../env"
 }
