@@ -52,10 +52,11 @@ int RunModeRequest(const ModeRequest& request) {
 
 void SetDoublePrecision() { _controlfp(_PC_53, _MCW_PC); }
 
+const char* CommandTailOf(const char* commandLine) { return SkipProgramPath(commandLine, CharNextStep); }
+
 void SaverEntry() {
     SetDoublePrecision();
-    const char* tail = SkipProgramPath(GetCommandLineA(), CharNextStep);
-    int result = SaverMain(GetModuleHandleA(nullptr), tail);
+    int result = SaverMain(GetModuleHandleA(nullptr), CommandTailOf(GetCommandLineA()));
     ExitProcess(static_cast<UINT>(result));
 }
 
