@@ -1,5 +1,6 @@
 #include "saver_main.h"
 
+#include <commctrl.h>
 #include <float.h>
 
 #include "../config_ui/config_dialog.h"
@@ -77,6 +78,9 @@ int PrepareConfigDialog(HINSTANCE) { return 1; }
 
 int RunConfigure(HWND parent) {
     if (!PrepareConfigDialog(host.instance)) return 0;
+    // The dialog's sliders and spin control are common controls.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
     return static_cast<int>(DialogBoxParamA(host.instance, MAKEINTRESOURCEA(IDD_CONFIG), parent,
                                             ConfigDialogProc, 0));
 }

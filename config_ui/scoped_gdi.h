@@ -1,0 +1,64 @@
+// Scoped holders for what the dialogs take from the platform: each gives
+// back, in its destructor, exactly what its constructor took, so that the
+// reverse order of declaration is the reverse order of taking.
+#pragma once
+
+#include <windows.h>
+
+// GetDC/GetWindowDC of a window (or of the whole screen for no window).
+class WindowDC {
+public:
+    enum Kind { Client, WholeWindow };
+    explicit WindowDC(HWND window, Kind kind = Client)
+        : window_(window), dc_(kind == Client ? GetDC(window) : GetWindowDC(window)) {}
+    ~WindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    HDC get() const { return dc_; }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A memory device context with a bitmap compatible with `like` selected
+// into it; the bitmap it replaced goes back before both are deleted.
+class MemoryCanvas {
+public:
+    MemoryCanvas(HDC like, int width, int height)
+        : dc_(CreateCompatibleDC(like)),
+          bitmap_(CreateCompatibleBitmap(like, width, height)),
+          kept_(dc_ && bitmap_ ? SelectObject(dc_, bitmap_) : nullptr) {}
+    ~MemoryCanvas() {
+        if (kept_) SelectObject(dc_, kept_);
+        if (bitmap_) DeleteObject(bitmap_);
+        if (dc_) DeleteDC(dc_);
+    }
+    bool ready() const { return kept_ != nullptr; }
+    HDC dc() const { return dc_; }
+    MemoryCanvas(const MemoryCanvas&) = delete;
+    MemoryCanvas& operator=(const MemoryCanvas&) = delete;
+
+private:
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ kept_;
+};
+
+// An open registry key, closed when it goes.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    HKEY* place() { return &key_; }
+    HKEY get() const { return key_; }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+private:
+    HKEY key_ = nullptr;
+};
