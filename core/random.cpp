@@ -10,3 +10,5 @@ int Rand() {
     generatorState = generatorState * 214013u + 2531011u;
     return static_cast<int>((generatorState >> 16) & 0x7FFFu);
 }
+
+uint32_t RandState() { return generatorState; }
