@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Runs the benchmarks and prints their figures: the native puff benchmark
+# (dist/fogpuff_bench) and, under Wine in a headless X server of its own,
+# whole FogPuffBuffer calls on a real window (dist/fogpuff_bench.exe).
+#   bench/run-benchmarks.sh [DIST]     (default: dist)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dist=$(realpath "${1:-dist}")
+for program in fogpuff_bench fogpuff_bench.exe; do
+  [ -f "$dist/$program" ] || { echo "run-benchmarks: $dist/$program is missing; build first (tools/build.sh)" >&2; exit 1; }
+done
+
+echo "== native: the buffer path's puff in memory"
+"$dist/fogpuff_bench"
+
+echo
+echo "== Windows build under Wine: FogPuffBuffer on a window"
+source tools/wine-session.sh
+session=$(mktemp -d)
+wine_session_start "$session/wine"
+trap 'wine_session_stop; rm -rf "$session"' EXIT
+wine "$dist/fogpuff_bench.exe"
