@@ -12,6 +12,7 @@
 #include "fog/puff_pixels.h"
 #include "pixel_surface.h"
 #include "test_support.h"
+#include "trig.h"
 
 namespace {
 
@@ -112,6 +113,16 @@ void ExpectGdiMatchesCore(const PuffCase& c, uint32_t seed) {
     EXPECT_EQ(Rand(), gdiNext) << "the generator ended elsewhere";
     if (c.radius > 1 && c.power > 0) {
         EXPECT_TRUE(actual != start) << "nothing drawn";
+    }
+}
+
+TEST(PuffGdi, AngleTableWasFilledAtDoublePrecision) {
+    // The table is filled before main() sets the x87 unit to 53 bits; it
+    // must hold what TrigCos and TrigSin give at 53 bits, as natively.
+    for (int a = 0; a <= kRandMax; ++a) {
+        const double theta = a * kPuffAngleStep;
+        ASSERT_EQ(TrigCos(theta), puffAngles[a].cos) << "draw " << a;
+        ASSERT_EQ(TrigSin(theta), puffAngles[a].sin) << "draw " << a;
     }
 }
 
