@@ -1,6 +1,7 @@
 #include "dialog_driver.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -114,6 +115,36 @@ std::string WindowText(HWND window) {
     char text[512] = {};
     // WM_GETTEXT rather than GetWindowText: it reaches other processes' controls too.
     SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+namespace {
+
+BOOL CALLBACK DescribeChild(HWND window, LPARAM text) {
+    char line[400], name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    std::snprintf(line, sizeof line, "    child %d %s [%s]%s\n", GetDlgCtrlID(window), name, WindowText(window).c_str(),
+                  IsWindowVisible(window) ? "" : " hidden");
+    *reinterpret_cast<std::string*>(text) += line;
+    return TRUE;
+}
+
+BOOL CALLBACK DescribeTopLevel(HWND window, LPARAM text) {
+    char line[400], name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    std::snprintf(line, sizeof line, "  window %p %s [%s] owner %p%s\n", static_cast<void*>(window), name,
+                  WindowText(window).c_str(), static_cast<void*>(GetWindow(window, GW_OWNER)),
+                  IsWindowVisible(window) ? "" : " hidden");
+    *reinterpret_cast<std::string*>(text) += line;
+    EnumChildWindows(window, DescribeChild, text);
+    return TRUE;
+}
+
+}  // namespace
+
+std::string DescribeThreadWindows(DWORD threadId) {
+    std::string text;
+    EnumThreadWindows(threadId, DescribeTopLevel, reinterpret_cast<LPARAM>(&text));
     return text;
 }
 

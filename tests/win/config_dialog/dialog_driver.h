@@ -45,6 +45,8 @@ HWND WaitForDialogOf(DWORD threadId, HWND owner, HWND except = nullptr, DWORD ti
 HWND WaitForProcessDialog(DWORD processId, const char* caption, DWORD timeoutMs = 10000);
 
 std::string WindowText(HWND window);
+// Every window of the thread, with its children, for failure messages.
+std::string DescribeThreadWindows(DWORD threadId);
 bool IsChecked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
 
