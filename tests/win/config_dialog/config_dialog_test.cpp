@@ -115,6 +115,32 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettings) {
     }
 }
 
+// The tab key visits the controls in template order, skipping whatever is
+// disabled; of the radio buttons, which take no tab stop, the dialog
+// manager stops at the checked one only. The spin control steps the edit box.
+TEST_F(ConfigDialogTest, TabVisitsTheControlsInTemplateOrder) {
+    Store({10, 100, 1, 50, 2, 0, 60});  // "..." and the period box enabled
+    auto thread = OpenConfig();
+    HWND dialog = thread->WaitForDialog();
+    ASSERT_TRUE(dialog);
+    const int expected[] = {IDC_CONFIG_MODE_RANDOM, IDC_CONFIG_IMAGES, IDC_CONFIG_DENSITY,   IDC_CONFIG_BLUR,  IDC_CONFIG_STRENGTH,
+                            IDC_CONFIG_MIXPIX,     IDOK,                 IDCANCEL,         IDC_CONFIG_UPDATE,
+                            IDC_CONFIG_CAUSE1_LINK, IDC_CONFIG_MAIL_LINK, IDC_CONFIG_SPEED, IDC_CONFIG_CAUSE2_LINK,
+                            IDC_CONFIG_REFRESH,    IDC_CONFIG_REFRESH_SECONDS};
+    HWND control = GetDlgItem(dialog, IDC_CONFIG_REFRESH_SECONDS);
+    for (int id : expected) {
+        control = GetNextDlgTabItem(dialog, control, FALSE);
+        EXPECT_EQ(id, GetDlgCtrlID(control));
+    }
+    EXPECT_EQ(reinterpret_cast<LRESULT>(GetDlgItem(dialog, IDC_CONFIG_REFRESH_SECONDS)),
+              SendDlgItemMessageA(dialog, IDC_CONFIG_REFRESH_SPIN, UDM_GETBUDDY, 0, 0));
+    // The button control gives the checked radio button the tab stop itself.
+    for (int id : {IDC_CONFIG_MODE_SCREEN, IDC_CONFIG_MODE_DESKTOP})
+        EXPECT_FALSE(GetWindowLongA(GetDlgItem(dialog, id), GWL_STYLE) & WS_TABSTOP) << id;
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(0, thread->WaitForEnd());
+}
+
 TEST_F(ConfigDialogTest, PartialKeyShowsTheErrorBoxAndOkThenStoresAFullSet) {
     WriteDword(kKey, "Density", 3);
     WriteDword(kKey, "Power", 120);

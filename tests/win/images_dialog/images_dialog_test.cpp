@@ -178,6 +178,19 @@ TEST_F(ImagesDialogTest, SeventeenChosenFilesAreStoredUnderHexNamesAndListedAgai
     Press(IDCANCEL);
 }
 
+TEST_F(ImagesDialogTest, TabVisitsTheControlsInTemplateOrderAndTheListIsNotSorted) {
+    StoreValues({{"0", "C:\\z.jpg"}, {"1", "C:\\a.jpg"}});
+    Open();
+    HWND control = GetDlgItem(dialog, IDCANCEL);
+    for (int id : {IDC_IMAGES_LIST, IDC_IMAGES_ADD, IDC_IMAGES_REMOVE, IDOK, IDCANCEL}) {
+        control = GetNextDlgTabItem(dialog, control, FALSE);
+        EXPECT_EQ(id, GetDlgCtrlID(control));
+    }
+    // Wine's registry enumerates values in the order they were written.
+    EXPECT_EQ((std::vector<std::string>{"C:\\z.jpg", "C:\\a.jpg"}), ListedEntries(dialog)) << "unsorted";
+    Press(IDCANCEL);
+}
+
 TEST_F(ImagesDialogTest, RemovingEntriesThatAreNotNeighboursShrinksTheStoredList) {
     StoreValues({{"0", "C:\\p\\zero.jpg"}, {"1", "C:\\p\\one.jpg"}, {"2", "C:\\p\\two.jpg"},
                  {"3", "C:\\p\\three.jpg"}, {"4", "C:\\p\\four.jpg"}, {"note", "not an entry"}});
