@@ -10,3 +10,8 @@ void SetSaverRunning(int running);
 // Nonzero when the saver may close.
 int VerifyPassword(HWND saverWindow);
 void ChangePassword(HWND owner);
+
+// The clock of the 200 ms pause after a question; GetTickCount unless a
+// test puts its own clock here.
+using TickCountSource = DWORD(WINAPI*)();
+extern TickCountSource verifyTickCount;
