@@ -45,8 +45,9 @@ struct Selection {
     HGDIOBJ previous;
     Selection(HDC into, HGDIOBJ object) : dc(into), previous(SelectObject(into, object)) {}
     ~Selection() {
-        if (previous && previous != HGDI_ERROR) SelectObject(dc, previous);
+        if (Done()) SelectObject(dc, previous);
     }
+    bool Done() const { return previous && previous != HGDI_ERROR; }
     Selection(const Selection&) = delete;
     Selection& operator=(const Selection&) = delete;
 };
@@ -85,6 +86,7 @@ void FogEngine::FogPuffBuffer(HDC surface, int32_t x, int32_t y, int32_t radius)
     CompatibleBitmap bitmap(surface, side);
     if (!bitmap.bitmap) return;
     Selection selection(memory.dc, bitmap.bitmap);
+    if (!selection.Done()) return;
 
     BitBlt(memory.dc, 0, 0, side, side, surface, left, top, SRCCOPY);
     BITMAPINFO info = DescribeSquare(side);
