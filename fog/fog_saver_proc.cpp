@@ -1,10 +1,94 @@
+// FogSaverProc: the fog's part of the saver window's message chain. It
+// loads the settings and prepares the worker at creation, paints the first
+// background and lets the worker run at the first erase request, and stops
+// the worker at the close request. Everything else goes on unchanged.
 #include "fog_saver_proc.h"
 
-#include "../host/saver_window.h"
+#include <objbase.h>
 
-// TODO(running saver issue)
-LRESULT FogSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+#include "../core/random.h"
+#include "../host/saver_window.h"
+#include "backgrounds.h"
+#include "fog_engine.h"
+#include "fog_worker.h"
+
+namespace {
+
+constexpr SIZE_T kWorkerStackSize = 2048;
+
+// Set while a background is being painted. Mode 0 hides the window and
+// shows it again, which asks for another erase; the flag below alone would
+// not keep that one from painting, because the worker may clear it
+// meanwhile: a refresh begun while the window is hidden does not wait.
+bool paintingBackground = false;
+
+// Set while a close waits for the worker: a close sent meanwhile (the wait
+// serves sent messages) must not stop or close the same handles again.
+bool stoppingWorker = false;
+
+LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    CoInitialize(nullptr);  // stays for the process: the picture loader needs it
+    if (theFog.LoadSettings(window, window) != 0) return 0;  // no worker: the background stays unfogged
+    const uint32_t tick = GetTickCount();
+    SRand(tick);
+    SetFogWorkerSeed(tick);
+    theFog.StopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    theFog.WorkerThread = CreateThread(nullptr, kWorkerStackSize, FogWorker, nullptr, CREATE_SUSPENDED, nullptr);
     return SaverDefaultProc(window, message, wParam, lParam);
 }
 
-DWORD WINAPI FogWorker(LPVOID) { return 0; }
+LRESULT OnEraseBackground(HWND window, HDC surface) {
+    if (theFog.BackgroundPainted || paintingBackground) return 0;  // keep the fog drawn so far
+    theFog.BackgroundPainted = 1;
+    paintingBackground = true;
+    PaintBackground(window, surface);
+    paintingBackground = false;
+    if (theFog.WorkerThread) ResumeThread(theFog.WorkerThread);
+    return 0;
+}
+
+// Waits for the worker to end while serving messages sent to this thread.
+// A worker that has just begun a refresh waits in UpdateWindow for this
+// thread to paint; without serving that request the two would wait on
+// each other for ever.
+void WaitServingSentMessages(HANDLE worker) {
+    for (;;) {
+        DWORD woken = MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (woken != WAIT_OBJECT_0 + 1) return;  // ended, or the handle cannot be waited on
+        MSG pending;
+        PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+void StopWorker() {
+    if (theFog.StopEvent) SetEvent(theFog.StopEvent);
+    if (theFog.WorkerThread) {
+        // A worker never let run (closed before the first erase) must run
+        // now, to find the event signalled at its first wait and end.
+        ResumeThread(theFog.WorkerThread);
+        WaitServingSentMessages(theFog.WorkerThread);
+    }
+    if (theFog.StopEvent) CloseHandle(theFog.StopEvent);
+    if (theFog.WorkerThread) CloseHandle(theFog.WorkerThread);
+    theFog.StopEvent = nullptr;
+    theFog.WorkerThread = nullptr;
+}
+
+LRESULT OnClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (stoppingWorker) return 0;  // the close under way passes the request on
+    stoppingWorker = true;
+    StopWorker();
+    stoppingWorker = false;
+    return SaverDefaultProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT FogSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:     return OnCreate(window, message, wParam, lParam);
+    case WM_ERASEBKGND: return OnEraseBackground(window, reinterpret_cast<HDC>(wParam));
+    case WM_CLOSE:      return OnClose(window, message, wParam, lParam);
+    default:            return SaverDefaultProc(window, message, wParam, lParam);
+    }
+}

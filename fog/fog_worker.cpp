@@ -1,0 +1,63 @@
+// FogWorker: the animation thread. Each cycle waits Delay milliseconds on
+// the stop event, repaints the background when Timeout seconds have
+// passed, and draws one puff through a device context taken for it alone.
+#include "../core/fog_cycle.h"
+#include "../core/random.h"
+#include "fog_engine.h"
+#include "fog_saver_proc.h"
+#include "fog_worker.h"
+
+namespace {
+
+uint32_t seedAtCreation = 1;
+
+// The window's own thread paints the fresh background while this call
+// waits in UpdateWindow; the puff of this cycle then lands on it.
+void RequestFreshBackground() {
+    theFog.BackgroundPainted = 0;
+    InvalidateRect(theFog.RefreshWindow, nullptr, TRUE);
+    UpdateWindow(theFog.RefreshWindow);
+    GdiFlush();
+}
+
+struct WindowSurface {
+    HWND window;
+    HDC dc;
+    explicit WindowSurface(HWND w) : window(w), dc(GetDC(w)) {}
+    ~WindowSurface() {
+        if (dc) ReleaseDC(window, dc);
+    }
+    WindowSurface(const WindowSurface&) = delete;
+    WindowSurface& operator=(const WindowSurface&) = delete;
+};
+
+void DrawOnePuff() {
+    WindowSurface surface(theFog.DrawWindow);
+    if (!surface.dc) return;  // the window is gone (a preview whose parent closed)
+    PuffPlace place;
+    if (!PickPuffPlace(theFog.Ray, theFog.Width, theFog.Height, place)) return;
+    if (theFog.TrueColor)
+        theFog.FogPuffBuffer(surface.dc, place.x, place.y, place.radius);
+    else
+        theFog.FogPuffPixels(surface.dc, place.x, place.y, place.radius);
+}
+
+}  // namespace
+
+void SetFogWorkerSeed(uint32_t tick) { seedAtCreation = tick; }
+
+DWORD WINAPI FogWorker(LPVOID) {
+    SRand(seedAtCreation);
+    uint32_t lastRefresh = GetTickCount();
+    // A negative Delay becomes a very long (or INFINITE) wait, which the
+    // stop event still ends.
+    while (WaitForSingleObject(theFog.StopEvent, static_cast<DWORD>(theFog.Delay)) == WAIT_TIMEOUT) {
+        uint32_t now = GetTickCount();
+        if (BackgroundRefreshDue(now, lastRefresh, theFog.Timeout)) {
+            RequestFreshBackground();
+            lastRefresh = now;
+        }
+        DrawOnePuff();
+    }
+    return 0;
+}
