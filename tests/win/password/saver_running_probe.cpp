@@ -1,0 +1,11 @@
+// Ends with the system's saver-running state as its exit code. Wine lets
+// each process read the shared state once and then keeps its own copy, so
+// a program that is watched from outside has to be looked at by a fresh
+// process each time.
+#include <windows.h>
+
+int main() {
+    BOOL running = 2;  // neither answer: the question failed
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    return running;
+}
