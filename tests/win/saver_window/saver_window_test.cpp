@@ -368,115 +368,31 @@ TEST_F(SaverTest, AFailedClassOrWindowEndsTheRunAtOnce) {
     EXPECT_FALSE(GetClassInfoA(host.instance, kSaverClassName, &probe));
 }
 
-TEST_F(SaverTest, TheAutoPlayQuestionClosesTheSaverOnThe9xFamily) {
+TEST_F(SaverTest, TheAutoPlayQuestionClosesTheSaverOnThe9xFamilyEvenInPreview) {
     const UINT autoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
+    HWND parent = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 120, 90, nullptr, nullptr, nullptr, nullptr);
     for (int isWin9x : {0, 1}) {
-        SCOPED_TRACE(FamilyName(isWin9x));
-        ResetHostState(isWin9x);
-        SaverRun run;
-        ASSERT_TRUE(run.Window());
-        EXPECT_EQ(isWin9x ? autoPlay : 0u, host.autoPlayMessage);
-        run.ForgetReceived();
-        // No provider: the shell may go on with AutoPlay.
-        EXPECT_EQ(0, run.Send(autoPlay));
-        run.Settle();
-        std::vector<Expected> expected = {MsgAnswered(autoPlay, 0, 0)};
-        if (isWin9x) {
-            expected.push_back(Msg(WM_CLOSE));
-            expected.push_back(Msg(WM_DESTROY));
-        }
-        EXPECT_SEQUENCE(expected, run.Received({autoPlay, WM_CLOSE, WM_DESTROY}));
-        if (!isWin9x) run.Send(WM_CLOSE);
-        EXPECT_TRUE(run.WaitForEnd(5000));
-    }
-}
-
-// The parent of an in-process preview: records what reaches it.
-std::vector<MessageRecord> parentReceived;
-LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_HELP || message == WM_CONTEXTMENU) {
-        parentReceived.push_back({message, wParam, lParam});
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreatePreviewParent() {
-    WNDCLASSA parentClass = {};
-    parentClass.lpfnWndProc = ParentProc;
-    parentClass.hInstance = host.instance;
-    parentClass.lpszClassName = "ZorvPreviewParent";
-    RegisterClassA(&parentClass);
-    return CreateWindowA("ZorvPreviewParent", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200, 170,
-                         nullptr, nullptr, host.instance, nullptr);
-}
-
-TEST_F(SaverTest, APreviewLivesInItsParentAndIgnoresInput) {
-    const UINT autoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
-    for (int isWin9x : {0, 1}) {
-        SCOPED_TRACE(FamilyName(isWin9x));
-        ResetHostState(isWin9x);
-        parentReceived.clear();
-        HWND parent = CreatePreviewParent();
-        ASSERT_TRUE(parent);
-        SaverRun run(parent);
-        HWND preview = run.Window();
-        ASSERT_TRUE(preview);
-
-        EXPECT_EQ(parent, GetParent(preview));
-        EXPECT_EQ(0x52000000u, static_cast<DWORD>(GetWindowLongA(preview, GWL_STYLE)));
-        EXPECT_EQ(0u, static_cast<DWORD>(GetWindowLongA(preview, GWL_EXSTYLE)));
-        char title[32] = "";
-        GetWindowTextA(preview, title, sizeof title);
-        EXPECT_STREQ("Preview", title);
-        RECT client = {}, placed = {};
-        GetClientRect(parent, &client);
-        GetWindowRect(preview, &placed);
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&placed), 2);
-        EXPECT_EQ(0, placed.left);
-        EXPECT_EQ(0, placed.top);
-        EXPECT_EQ(client.right, placed.right);
-        EXPECT_EQ(client.bottom, placed.bottom);
-        EXPECT_EQ(1, host.isPreview);
-
-        run.ForgetReceived();
-        for (UINT input : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN})
-            run.Post(input, 0, 0);
-        run.Post(WM_ACTIVATEAPP, 0, 0);
-        run.Post(WM_POWER, 3, 0);
-        run.Post(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-        SetCursorPos(kStart.x + 50, kStart.y + 50);
-        run.Post(WM_MOUSEMOVE, 0, 0);
-        run.Settle();
-        EXPECT_TRUE(run.Received({WM_CLOSE}).empty());
-        EXPECT_TRUE(IsWindow(preview));
-
-        HELPINFO help = {sizeof help, HELPINFO_WINDOW, 0, preview, 0, {1, 2}};
-        EXPECT_EQ(1, run.Send(WM_HELP, 0, reinterpret_cast<LPARAM>(&help)));
-        EXPECT_EQ(1, run.Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(preview), MAKELPARAM(120, 130)));
-        PumpMessagesFor(50);
-        const WPARAM parentHandle = reinterpret_cast<WPARAM>(parent);
-        ASSERT_EQ(2u, parentReceived.size()) << DescribeMessages(parentReceived);
-        EXPECT_EQ(static_cast<UINT>(WM_HELP), parentReceived[0].message);
-        EXPECT_EQ(parentHandle, parentReceived[0].wParam);
-        EXPECT_EQ(reinterpret_cast<LPARAM>(&help), parentReceived[0].lParam);
-        EXPECT_EQ(static_cast<UINT>(WM_CONTEXTMENU), parentReceived[1].message);
-        EXPECT_EQ(parentHandle, parentReceived[1].wParam);
-        EXPECT_EQ(MAKELPARAM(120, 130), parentReceived[1].lParam);
-
-        if (isWin9x) {
-            // Even a preview closes for the shell's AutoPlay question.
+        for (HWND previewParent : {static_cast<HWND>(nullptr), parent}) {
+            SCOPED_TRACE(FamilyName(isWin9x) + (previewParent ? ", preview" : ", full screen"));
+            ResetHostState(isWin9x);
+            SaverRun run(previewParent);
+            ASSERT_TRUE(run.Window());
+            EXPECT_EQ(isWin9x ? autoPlay : 0u, host.autoPlayMessage);
+            run.ForgetReceived();
+            // No provider: the shell may go on with AutoPlay.
             EXPECT_EQ(0, run.Send(autoPlay));
-            EXPECT_TRUE(run.WaitForEnd(5000));
-            EXPECT_FALSE(IsWindow(preview));
-        } else {
-            // The preview ends with its parent.
-            DestroyWindow(parent);
+            run.Settle();
+            std::vector<Expected> expected = {MsgAnswered(autoPlay, 0, 0)};
+            if (isWin9x) {
+                expected.push_back(Msg(WM_CLOSE));
+                expected.push_back(Msg(WM_DESTROY));
+            }
+            EXPECT_SEQUENCE(expected, run.Received({autoPlay, WM_CLOSE, WM_DESTROY}));
+            if (!isWin9x) run.Send(WM_CLOSE);
             EXPECT_TRUE(run.WaitForEnd(5000));
         }
-        EXPECT_EQ(0, run.Result());
-        if (IsWindow(parent)) DestroyWindow(parent);
     }
+    DestroyWindow(parent);
 }
 
 }  // namespace
