@@ -116,8 +116,7 @@ std::string Describe(const std::vector<Expected>& messages) {
     std::string text;
     char line[120];
     for (const Expected& m : messages) {
-        std::snprintf(line, sizeof line, "  %s0x%04x wParam 0x%lx", m.optional ? "(optional) " : "", m.message,
-                      static_cast<unsigned long>(m.wParam));
+        std::snprintf(line, sizeof line, "  0x%04x wParam 0x%lx", m.message, static_cast<unsigned long>(m.wParam));
         text += line;
         if (m.checkLParam) {
             std::snprintf(line, sizeof line, " lParam 0x%lx", static_cast<unsigned long>(m.lParam));
@@ -323,21 +322,9 @@ Expected MsgAnswered(UINT message, WPARAM wParam, LRESULT result) {
     return e;
 }
 
-Expected Optional(Expected e) {
-    e.optional = true;
-    return e;
-}
-
 std::string CompareSequence(const std::vector<Expected>& expected, const std::vector<ReceivedMessage>& received) {
-    size_t r = 0;
-    bool same = true;
-    for (size_t e = 0; same && e < expected.size(); ++e) {
-        if (r < received.size() && Matches(expected[e], received[r]))
-            ++r;
-        else
-            same = expected[e].optional;
-    }
-    same = same && r == received.size();
+    bool same = expected.size() == received.size();
+    for (size_t i = 0; same && i < expected.size(); ++i) same = Matches(expected[i], received[i]);
     if (same) return "";
     return "expected messages:\n" + Describe(expected) + "received messages:\n" + Describe(received);
 }

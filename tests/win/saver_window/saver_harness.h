@@ -112,11 +112,9 @@ struct Expected {
     LPARAM lParam = 0;
     bool checkResult = false;
     LRESULT result = 0;
-    bool optional = false;  // may be missing, as the platform decides
 };
 Expected Msg(UINT message, WPARAM wParam = 0);
 Expected MsgAnswered(UINT message, WPARAM wParam, LRESULT result);
-Expected Optional(Expected e);
 std::string CompareSequence(const std::vector<Expected>& expected, const std::vector<ReceivedMessage>& received);
 #define EXPECT_SEQUENCE(expected, received)                                    \
     do {                                                                        \
