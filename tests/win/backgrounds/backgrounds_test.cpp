@@ -133,9 +133,8 @@ TEST_F(PaintBackgroundTest, ModeOneFillsTheWindowWithTheDesktopPaintingStretched
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(wallpaper.c_str()), 0);
 
     // What the system paints for the desktop, on the black of a fresh bitmap.
-    // (Wine's PaintDesktop paints nothing outside the desktop's own process:
-    // it cannot reach the desktop class's brush and keeps no wallpaper, so
-    // under Wine this is all black.)
+    // (Wine's PaintDesktop fills everything with white and draws no
+    // wallpaper, even one set by this process.)
     Canvas desktop(desktopWidth, desktopHeight);
     desktop.Fill(kBlack);
     PaintDesktop(desktop.dc());

@@ -1,0 +1,294 @@
+// Figures of the running saver, measured under Wine against the real
+// zorv.scr (ZORV_DIST) and, for the puff rate, against the saver's own
+// code in this process:
+//   - time from a /s start to the first background on the screen, modes 1 and 2;
+//   - time from a key press to the process's end at the largest puff
+//     settings (Ray 100, Density 10, Power 2.00, Delay 0), and the saver's
+//     own share of it: from the close request to the worker's end;
+//   - worker cycles (puffs) per second at Delay 0 with the default settings.
+// Prints one line per figure. Leaves no settings behind.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/fog_cycle.h"
+#include "core/random.h"
+#include "core/settings_values.h"
+#include "fog/fog_engine.h"
+#include "host/host_state.h"
+#include "host/saver_window.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr COLORREF kMarker = RGB(255, 0, 255);
+constexpr COLORREF kPicture = RGB(255, 128, 0);
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void StoreAll(DWORD density, DWORD power, DWORD ray, DWORD mode, DWORD delay) {
+    DeleteSettingsKey();
+    WriteDword(kSettingsKeyPath, kDensityValue, density);
+    WriteDword(kSettingsKeyPath, kPowerValue, power);
+    WriteDword(kSettingsKeyPath, kMixPixValue, 1);
+    WriteDword(kSettingsKeyPath, kRayValue, ray);
+    WriteDword(kSettingsKeyPath, kBackgroundModeValue, mode);
+    WriteDword(kSettingsKeyPath, kDelayValue, delay);
+    WriteDword(kSettingsKeyPath, kTimeoutValue, 0xFFFFFFFF);
+}
+
+bool WriteSolidPicture(const std::string& path) {
+    const int size = 64;
+    std::vector<unsigned char> pixels(size * size * 3);
+    for (size_t i = 0; i < pixels.size(); i += 3) {
+        pixels[i] = GetBValue(kPicture);
+        pixels[i + 1] = GetGValue(kPicture);
+        pixels[i + 2] = GetRValue(kPicture);
+    }
+    BITMAPINFOHEADER header = {sizeof header, size, size, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof header};
+    file.bfSize = file.bfOffBits + pixels.size();
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return false;
+    std::fwrite(&file, sizeof file, 1, out);
+    std::fwrite(&header, sizeof header, 1, out);
+    std::fwrite(pixels.data(), pixels.size(), 1, out);
+    return std::fclose(out) == 0;
+}
+
+void StoreImageList(const std::string& path) {
+    std::string data = path + '\0';
+    WriteBinary(kImagesKeyPath, "0", data.data(), data.size(), REG_SZ);
+}
+
+COLORREF ScreenCentre() {
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+// A window of the marker colour under everything, so that the first
+// change at the screen's centre is the saver's.
+struct MarkerWindow {
+    HWND window = nullptr;
+    MarkerWindow() {
+        WNDCLASSA markerClass = {};
+        markerClass.lpfnWndProc = DefWindowProcA;
+        markerClass.hInstance = GetModuleHandleA(nullptr);
+        markerClass.hbrBackground = CreateSolidBrush(kMarker);
+        markerClass.lpszClassName = "ZorvFiguresMarker";
+        RegisterClassA(&markerClass);
+        window = CreateWindowA("ZorvFiguresMarker", "", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                               GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        PumpUntil([] { return ScreenCentre() == kMarker; }, 3000);
+    }
+    ~MarkerWindow() { DestroyWindow(window); }
+};
+
+HWND FindSaverWindow() { return FindWindowA("WindowsScreenSaverClass", "Screen Saver"); }
+
+// Ends a running saver the way the system would see it end: a close request.
+DWORD CloseSaver(RunningProcess& saver) {
+    HWND window = FindSaverWindow();
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    return saver.WaitForExit(20000);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+std::string List(const std::vector<double>& values) {
+    std::string text;
+    char number[32];
+    for (double value : values) {
+        std::snprintf(number, sizeof number, "%s%.0f", text.empty() ? "" : " ", value);
+        text += number;
+    }
+    return text;
+}
+
+// Milliseconds from CreateProcess until the screen's centre shows the saver's picture.
+double StartToFirstBackground(COLORREF expected) {
+    MarkerWindow marker;
+    double start = NowMs();
+    RunningProcess saver("\"" + SaverPath() + "\" /s");
+    double shown = -1;
+    while (NowMs() - start < 20000) {
+        COLORREF centre = ScreenCentre();
+        if (centre != kMarker && centre == expected) {
+            shown = NowMs() - start;
+            break;
+        }
+        PumpMessagesFor(1);
+    }
+    PumpMessagesFor(300);
+    CloseSaver(saver);
+    return shown;
+}
+
+void MeasureStartUp(const std::string& picture) {
+    for (DWORD mode : {DWORD{DesktopBackground}, DWORD{RandomImage}}) {
+        StoreAll(10, 100, 50, mode, 0);
+        if (mode == RandomImage) StoreImageList(picture);
+        // Under Wine the desktop painting is plain white (PaintDesktop
+        // draws no wallpaper there).
+        COLORREF expected = mode == RandomImage ? kPicture : RGB(255, 255, 255);
+        std::vector<double> runs;
+        for (int run = 0; run < 5; ++run) runs.push_back(StartToFirstBackground(expected));
+        std::printf("first background on screen after /s, mode %lu: median %.0f ms (runs: %s)\n", mode, Median(runs),
+                    List(runs).c_str());
+        std::fflush(stdout);
+    }
+}
+
+void PressShift() {
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_SHIFT;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof keys[0]);
+}
+
+void MeasureKeyToExit(const std::string& picture) {
+    StoreAll(10, 200, 100, RandomImage, 0);
+    StoreImageList(picture);
+    std::vector<double> gone, ended;
+    int unanswered = 0;
+    for (int run = 0; run < 7; ++run) {
+        MarkerWindow marker;
+        RunningProcess saver("\"" + SaverPath() + "\" /s");
+        PumpUntil([] { return ScreenCentre() != kMarker; }, 20000);
+        PumpMessagesFor(2000);  // let the fog run at full speed
+        double start = NowMs();
+        PressShift();
+        // Off the screen when the marker beneath shows again.
+        double offScreen = -1;
+        HANDLE process = saver.info.hProcess;
+        while (NowMs() - start < 10000) {
+            if (offScreen < 0 && ScreenCentre() == kMarker) offScreen = NowMs() - start;
+            if (MsgWaitForMultipleObjects(1, &process, FALSE, 1, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+            PumpMessagesFor(0);
+        }
+        if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
+            ++unanswered;
+            CloseSaver(saver);
+            continue;
+        }
+        ended.push_back(NowMs() - start);
+        gone.push_back(offScreen);
+    }
+    std::printf("key press to the saver gone from the screen, Ray 100 Density 10 Power 2.00 Delay 0: median %.0f ms, "
+                "worst %.0f ms (runs: %s)\n",
+                Median(gone), gone.empty() ? -1.0 : *std::max_element(gone.begin(), gone.end()), List(gone).c_str());
+    std::printf("key press to process exit, same settings: median %.0f ms, worst %.0f ms (runs: %s)%s\n", Median(ended),
+                ended.empty() ? -1.0 : *std::max_element(ended.begin(), ended.end()), List(ended).c_str(),
+                unanswered ? " - some key presses did not reach the saver" : "");
+    std::fflush(stdout);
+}
+
+DWORD WINAPI RunSaverHere(LPVOID) { return static_cast<DWORD>(RunSaver(nullptr)); }
+
+// The saver's own share of a close: from the close request until the
+// worker has ended, in this process with the real saver window, while the
+// largest puffs run without pause.
+void MeasureCloseToWorkerStop(const std::string& picture) {
+    StoreAll(10, 200, 100, RandomImage, 0);
+    StoreImageList(picture);
+    host.instance = GetModuleHandleA(nullptr);
+    std::vector<double> runs;
+    for (int run = 0; run < 7; ++run) {
+        theFog.BackgroundPainted = 0;
+        HANDLE loop = CreateThread(nullptr, 0, RunSaverHere, nullptr, 0, nullptr);
+        HWND window = nullptr;
+        PumpUntil([&] { return (window = FindSaverWindow()) != nullptr && theFog.BackgroundPainted; }, 20000);
+        PumpMessagesFor(1500);
+        HANDLE worker = nullptr;
+        DuplicateHandle(GetCurrentProcess(), theFog.WorkerThread, GetCurrentProcess(), &worker, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS);
+        double start = NowMs();
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        if (worker && WaitForSingleObject(worker, 10000) == WAIT_OBJECT_0) runs.push_back(NowMs() - start);
+        if (worker) CloseHandle(worker);
+        while (MsgWaitForMultipleObjects(1, &loop, FALSE, 20000, QS_ALLINPUT) != WAIT_OBJECT_0) PumpMessagesFor(0);
+        CloseHandle(loop);
+    }
+    std::printf("close request to worker ended (in process), same settings: median %.1f ms, worst %.1f ms (runs: %s)\n",
+                Median(runs), runs.empty() ? -1.0 : *std::max_element(runs.begin(), runs.end()), List(runs).c_str());
+    std::fflush(stdout);
+}
+
+// The worker's cycle at Delay 0, step for step (wait on the stop event,
+// tick, device context, place, buffer puff, release), on a window of the
+// screen's size with the default settings; counted here because the
+// worker itself keeps no count.
+void MeasurePuffRate() {
+    DeleteSettingsKey();
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+    theFog.LoadSettings(window, window);
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SRand(GetTickCount());
+    const double seconds = 5.0;
+    long cycles = 0;
+    double start = NowMs();
+    while (NowMs() - start < seconds * 1000) {
+        if (WaitForSingleObject(stop, static_cast<DWORD>(theFog.Delay)) != WAIT_TIMEOUT) break;
+        BackgroundRefreshDue(GetTickCount(), 0, theFog.Timeout);
+        HDC surface = GetDC(theFog.DrawWindow);
+        PuffPlace place;
+        if (PickPuffPlace(theFog.Ray, theFog.Width, theFog.Height, place)) {
+            if (theFog.TrueColor)
+                theFog.FogPuffBuffer(surface, place.x, place.y, place.radius);
+            else
+                theFog.FogPuffPixels(surface, place.x, place.y, place.radius);
+        }
+        ReleaseDC(theFog.DrawWindow, surface);
+        ++cycles;
+    }
+    double elapsed = (NowMs() - start) / 1000.0;
+    std::printf("puffs per second, Delay 0, default settings (Density %d, Power %.2f, Ray %d, %s path, %dx%d): %.0f\n",
+                theFog.Density, theFog.Power, theFog.Ray, theFog.TrueColor ? "buffer" : "pixel", theFog.Width,
+                theFog.Height, cycles / elapsed);
+    std::fflush(stdout);
+    CloseHandle(stop);
+    DestroyWindow(window);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string only = argc > 1 ? argv[1] : "all";
+    if (only == "close") {  // ends a saver that the measuring script started
+        HWND window = FindSaverWindow();
+        if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+        return window ? 0 : 1;
+    }
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string picture = std::string(temp) + "zorv-figures-picture.bmp";
+    WriteSolidPicture(picture);
+    if (only == "all" || only == "start") MeasureStartUp(picture);
+    if (only == "all" || only == "key") {
+        MeasureKeyToExit(picture);
+        MeasureCloseToWorkerStop(picture);
+    }
+    if (only == "all" || only == "puffs") MeasurePuffRate();
+    DeleteSettingsKey();
+    DeleteFileA(picture.c_str());
+    return 0;
+}
