@@ -29,6 +29,8 @@ bool stoppingWorker = false;
 LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     CoInitialize(nullptr);  // stays for the process: the picture loader needs it
     if (theFog.LoadSettings(window, window) != 0) return 0;  // no worker: the background stays unfogged
+    // Every thread has a generator of its own: the worker seeds its own
+    // from the same tick when it starts, so each run fogs differently.
     const uint32_t tick = GetTickCount();
     SRand(tick);
     SetFogWorkerSeed(tick);
@@ -53,10 +55,10 @@ LRESULT OnEraseBackground(HWND window, HDC surface) {
 // each other for ever.
 void WaitServingSentMessages(HANDLE worker) {
     for (;;) {
+        MSG pending;  // serves what was sent, removes nothing posted
+        PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         DWORD woken = MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_SENDMESSAGE);
         if (woken != WAIT_OBJECT_0 + 1) return;  // ended, or the handle cannot be waited on
-        MSG pending;
-        PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 
