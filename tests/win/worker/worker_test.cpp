@@ -166,31 +166,6 @@ TEST_F(FogSaverProcTest, OnlyTheFirstErasePaintsAndNeitherGoesOn) {
     EXPECT_FALSE(IsWindow(window));
 }
 
-TEST_F(FogSaverProcTest, RealPaintOfAShownWindowGoesThroughTheChain) {
-    StoredSettings settings;
-    settings.mode = RandomImage;
-    settings.delay = 1000;
-    StoreSettings(settings);
-    ASSERT_TRUE(StoreImageList({RedPicture()}));
-    FogWindowLog log;
-    HWND window = CreateFogWindow(log, 10, 10, 160, 120, true);
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(PumpUntil([&] { return log.erases >= 1; }, 5000));
-    PumpMessagesFor(100);
-    HDC screen = GetDC(window);
-    Canvas shown(160, 120);
-    shown.CopyFrom(screen, 0, 0);
-    ReleaseDC(window, screen);
-    EXPECT_EQ(160 * 120, shown.Count(kRed)) << "centre " << ColourText(shown.Pixel(80, 60));
-    EXPECT_EQ(WM_CREATE, log.messages.front().message) << DescribeMessages(log.messages);
-    SendMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(window));
-    const std::vector<MessageRecord>& seen = log.messages;
-    ASSERT_GE(seen.size(), 4u);
-    EXPECT_EQ(WM_CLOSE, seen[seen.size() - 2].message) << DescribeMessages(seen);
-    EXPECT_EQ(WM_DESTROY, seen.back().message) << DescribeMessages(seen);
-}
-
 TEST_F(FogSaverProcTest, ModeThreePaintsNothingButTheWorkerRuns) {
     StoredSettings settings;
     settings.mode = 3;
@@ -313,11 +288,10 @@ TEST_F(FogSaverProcTest, ClosesAtAnyMomentEndPromptly) {
         DWORD closeAfterMs;
         bool visible;
     } cases[] = {
-        {DesktopBackground, 0, 0, true},     {DesktopBackground, 0, 1, true},     {DesktopBackground, 0, 30, true},
-        {DesktopBackground, 0, 700, true},   {DesktopBackground, 0, 1010, true},  {DesktopBackground, 0, 1300, true},
-        {DesktopBackground, 5, 1100, true},  {DesktopBackground, 0, 0, false},    {RandomImage, 0, 1050, true},
-        {3, 0, 400, true},                   {CurrentDesktopImage, 0, 0, true},   {CurrentDesktopImage, 0, 2500, true},
-        {CurrentDesktopImage, 0, 3300, true}, {CurrentDesktopImage, 0, 3600, true}, {CurrentDesktopImage, 0, 6100, true},
+        {DesktopBackground, 0, 0, true},      {DesktopBackground, 0, 30, true},     {DesktopBackground, 0, 1010, true},
+        {DesktopBackground, 5, 1300, true},   {DesktopBackground, 0, 0, false},     {RandomImage, 0, 1050, true},
+        {3, 0, 400, true},                    {CurrentDesktopImage, 0, 0, true},    {CurrentDesktopImage, 0, 2500, true},
+        {CurrentDesktopImage, 0, 3300, true}, {CurrentDesktopImage, 0, 6100, true},
     };
     ASSERT_TRUE(StoreImageList({RedPicture()}));
     for (const auto& c : cases) {
