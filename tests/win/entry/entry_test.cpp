@@ -13,7 +13,7 @@ const DWORD kMinusOne = 0xFFFFFFFF;
 DWORD RunSaverWith(const std::string& tail) { return RunProcess("\"" + SaverPath() + "\" " + tail, 20000); }
 
 TEST(Entry, TailsThatSelectNoModeEndWithMinusOne) {
-    for (const char* tail : {"/x", "q", "\t/s", "1", "/\xe4"}) EXPECT_EQ(kMinusOne, RunSaverWith(tail)) << tail;
+    for (const char* tail : {"/x", "q", "/\ts", "1", "/\xe4"}) EXPECT_EQ(kMinusOne, RunSaverWith(tail)) << tail;
 }
 
 TEST(Entry, PreviewWithoutAUsableParentEndsWithMinusOne) {
