@@ -27,6 +27,9 @@ wine_session_start() {
   wineboot -i >"$dir/wineboot.log" 2>&1 || true
   # No crash dialog: a test that faults on purpose must simply end.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # No window manager runs here: without this, Wine waits two seconds for
+  # one at every hide or close of a top-level window.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wineserver -p || true
 }
 
