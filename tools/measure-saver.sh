@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 root=${ZORV_BUILD_ROOT:-build}
 dist=$(realpath -m "${ZORV_DIST:-dist}")
 [ "${SKIP_BUILD:-0}" = 1 ] || tools/build.sh >/dev/null
-figures=$(realpath "$root/win/tests/win/figures/saver_figures.exe")
+figures=$(realpath "$root/win/bench/saver_figures.exe")
 
 source tools/wine-session.sh
 wine_session_start "$root/measure-session"
