@@ -98,5 +98,20 @@ run_case a.bmp pixels 80 60 40 -5 2 1 3 1
 run_case a.bmp pixels -2147483648 2147483647 40 10 2 0 3 1
 run_case a.bmp buffer 2147483647 -2147483648 40 10 2 0 3 1
 
+# Bad files and arguments: an error exit (1 for files, 2 for usage), never a crash.
+printf 'BM but not a picture' > junk.bmp
+opts="--path buffer --x 1 --y 1 --radius 5 --density 1 --power 1 --mix 0 --seed 1"
+for program in "$native" "$windows"; do
+  run=("$program"); [ "$program" = "$windows" ] && run=("$wine_run" "$windows")
+  for expect in "1 junk.bmp out.bmp $opts" "1 missing.bmp out.bmp $opts" "1 a.bmp no/such/folder/out.bmp $opts" \
+                "2 a.bmp out.bmp --path sideways" "2"; do
+    read -r code words <<<"$expect"
+    runs=$((runs + 1))
+    # shellcheck disable=SC2086
+    "${run[@]}" $words >/dev/null 2>&1; got=$?
+    [ "$got" = "$code" ] || { echo "FAIL $program $words: exit $got, expected $code"; failures=$((failures + 1)); }
+  done
+done
+
 echo "$runs argument sets, $failures failed"
 [ "$failures" -eq 0 ]
