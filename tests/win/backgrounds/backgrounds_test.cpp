@@ -1,8 +1,11 @@
 // PaintBackground by mode: the screen beneath the window, the desktop as
-// the system paints it, a picture from the list, or nothing.
+// the system paints it, a picture from the image list (the desktop when
+// none can be drawn), or nothing.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <fstream>
+#include <functional>
 
 #include "core/settings_values.h"
 #include "fog/backgrounds.h"
@@ -11,160 +14,132 @@
 
 namespace {
 
-// A plain popup standing in for the saver window; records the messages
-// that stepping aside sends it, with the tick of each.
-struct CoverWindow {
-    struct Seen {
-        UINT message;
-        WPARAM wParam;
-        DWORD tick;
-    };
-    static std::vector<Seen>* seen;
-    HWND window = nullptr;
-
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (seen && (message == WM_SETREDRAW || message == WM_SHOWWINDOW))
-            seen->push_back({message, wParam, GetTickCount()});
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
-
-    CoverWindow(int x, int y, int width, int height, COLORREF colour, bool visible = true) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = Proc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "ZorvCoverWindow";
-        RegisterClassA(&windowClass);
-        window = CreateWindowExA(WS_EX_TOPMOST, "ZorvCoverWindow", "", WS_POPUP | (visible ? WS_VISIBLE : 0), x, y,
-                                 width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        PumpMessagesFor(100);
-        Paint(colour);
-    }
-    ~CoverWindow() { DestroyWindow(window); }
-    void Paint(COLORREF colour) {
-        HDC dc = GetDC(window);
-        RECT client;
-        GetClientRect(window, &client);
-        HBRUSH brush = CreateSolidBrush(colour);
-        FillRect(dc, &client, brush);
-        DeleteObject(brush);
-        ReleaseDC(window, dc);
-        GdiFlush();
-    }
-};
-std::vector<CoverWindow::Seen>* CoverWindow::seen = nullptr;
-
-// Paints its left half green and its right half blue whenever asked.
-LRESULT CALLBACK UnderneathProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_ERASEBKGND) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        RECT client;
-        GetClientRect(window, &client);
-        RECT left = client, right = client;
-        left.right = right.left = client.right / 2;
-        HBRUSH green = CreateSolidBrush(kGreen), blue = CreateSolidBrush(kBlue);
-        FillRect(dc, &left, green);
-        FillRect(dc, &right, blue);
-        DeleteObject(blue);
-        DeleteObject(green);
-        return 1;
-    }
+// What stepping aside sends the window, with the tick in lParam.
+std::vector<MessageRecord> steps;
+LRESULT CALLBACK StepsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETREDRAW || message == WM_SHOWWINDOW)
+        steps.push_back({message, wParam, static_cast<LPARAM>(GetTickCount())});
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-struct PaintBackgroundTest : ::testing::Test {
-    CleanSettingsKey clean;
-    int32_t savedMode = theFog.BackgroundMode;
-    ~PaintBackgroundTest() override { theFog.BackgroundMode = savedMode; }
-};
-
-TEST_F(PaintBackgroundTest, ModeZeroStepsAsideAndCopiesTheWholeScreenStretched) {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    WNDCLASSA underneathClass = {};
-    underneathClass.lpfnWndProc = UnderneathProc;
-    underneathClass.hInstance = GetModuleHandleA(nullptr);
-    underneathClass.lpszClassName = "ZorvUnderneath";
-    RegisterClassA(&underneathClass);
-    HWND underneath = CreateWindowExA(0, "ZorvUnderneath", "", WS_POPUP | WS_VISIBLE, 0, 0, screenWidth, screenHeight,
-                                      nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_TRUE(underneath);
-    // The saver covers part of the green half.
-    CoverWindow cover(100, 100, 300, 200, kMagenta);
+TEST(PaintBackground, ModeZeroStepsAsideForTwoSecondsAndCopiesTheWholeScreenStretched) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HWND green = CreateSolidWindow(0, 0, width / 2, height, kGreen);
+    HWND blue = CreateSolidWindow(width / 2, 0, width - width / 2, height, kBlue);
+    WNDCLASSA coverClass = {};
+    coverClass.lpfnWndProc = StepsProc;
+    coverClass.hInstance = GetModuleHandleA(nullptr);
+    coverClass.lpszClassName = "ZorvCover";
+    RegisterClassA(&coverClass);
+    // The saver window, over part of the green half.
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST, "ZorvCover", "", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr,
+                                 nullptr, coverClass.hInstance, nullptr);
     PumpMessagesFor(200);
-    std::vector<CoverWindow::Seen> seen;
-    CoverWindow::seen = &seen;
+    steps.clear();
     Canvas surface(300, 200);
-    surface.Fill(kMagenta);
     theFog.BackgroundMode = CurrentDesktopImage;
-    DWORD start = GetTickCount();
-    PaintBackground(cover.window, surface.dc());
-    DWORD took = GetTickCount() - start;
-    CoverWindow::seen = nullptr;
+    PaintBackground(cover, surface.dc());
 
-    EXPECT_GE(took, 2000u) << "what lies beneath gets 2000 ms to repaint";
-    EXPECT_TRUE(IsWindowVisible(cover.window)) << "the window comes back";
-    // Redrawing is off from before the window steps aside until after it is
-    // back. (WM_SETREDRAW FALSE already takes WS_VISIBLE away, so the hide
-    // that follows sends nothing; under Wine the window then stays mapped,
-    // and the copy shows its own pixels where it covers the screen.)
-    ASSERT_GE(seen.size(), 3u);
-    EXPECT_EQ(static_cast<UINT>(WM_SETREDRAW), seen.front().message);
-    EXPECT_EQ(0u, seen.front().wParam);
-    EXPECT_EQ(static_cast<UINT>(WM_SHOWWINDOW), seen[seen.size() - 2].message);
-    EXPECT_EQ(1u, seen[seen.size() - 2].wParam);
-    EXPECT_EQ(static_cast<UINT>(WM_SETREDRAW), seen.back().message);
-    EXPECT_EQ(1u, seen.back().wParam);
-    EXPECT_GE(seen.back().tick - seen.front().tick, 2000u);
-    // The source is the whole desktop, squeezed into the window: its left
-    // half shows the green half of the screen, its right half the blue.
-    // (The probes stay off the place where the window itself lies.)
+    EXPECT_TRUE(IsWindowVisible(cover)) << "the window did not come back";
+    // Redrawing is off from before the window steps aside until it is back.
+    // (Under Wine the hide sends nothing after WM_SETREDRAW FALSE, and the
+    // window stays mapped: the copy shows it where it lies.)
+    ASSERT_GE(steps.size(), 3u) << DescribeMessages(steps);
+    const MessageRecord expected[] = {{WM_SETREDRAW, FALSE, 0}, {WM_SHOWWINDOW, TRUE, 0}, {WM_SETREDRAW, TRUE, 0}};
+    for (int i : {0, 1, 2}) {
+        const MessageRecord& seen = steps[i ? steps.size() - 3 + i : 0];
+        EXPECT_TRUE(seen.message == expected[i].message && seen.wParam == expected[i].wParam) << DescribeMessages(steps);
+    }
+    EXPECT_GE(steps.back().lParam - steps.front().lParam, 2000) << "what lies beneath gets 2 s to repaint";
+    // The whole screen squeezed into the window: green left, blue right.
     for (int y : {10, 100, 190}) {
-        for (int x : {10, 140}) EXPECT_EQ(kGreen, surface.Pixel(x, y)) << x << "," << y << " " << ColourText(surface.Pixel(x, y));
-        for (int x : {160, 290}) EXPECT_EQ(kBlue, surface.Pixel(x, y)) << x << "," << y << " " << ColourText(surface.Pixel(x, y));
+        for (int x : {10, 140}) EXPECT_EQ(kGreen, surface.Pixel(x, y)) << x << "," << y;
+        for (int x : {160, 290}) EXPECT_EQ(kBlue, surface.Pixel(x, y)) << x << "," << y;
     }
-    DestroyWindow(underneath);
+    DestroyWindow(cover);
+    DestroyWindow(blue);
+    DestroyWindow(green);
 }
 
-TEST_F(PaintBackgroundTest, ModeOneFillsTheWindowWithTheDesktopPaintingStretched) {
-    const int desktopWidth = GetSystemMetrics(SM_CXSCREEN), desktopHeight = GetSystemMetrics(SM_CYSCREEN);
-    // A wallpaper that covers the whole desktop in four colours.
-    std::string wallpaper = ScratchFolder() + "\\wallpaper.bmp";
-    const COLORREF quadrants[4] = {kRed, kGreen, kBlue, kWhite};
-    ASSERT_TRUE(WriteQuadrantBmp(wallpaper, desktopWidth, desktopHeight, quadrants));
-    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(wallpaper.c_str()), 0);
-
-    // What the system paints for the desktop, on the black of a fresh bitmap.
-    // (Wine's PaintDesktop fills everything with white and draws no
-    // wallpaper, even one set by this process.)
-    Canvas desktop(desktopWidth, desktopHeight);
-    desktop.Fill(kBlack);
-    PaintDesktop(desktop.dc());
-
-    CoverWindow window(0, 0, 256, 192, kMagenta, false);
-    Canvas surface(256, 192);
-    surface.Fill(kMagenta);
-    theFog.BackgroundMode = DesktopBackground;
-    PaintBackground(window.window, surface.dc());
-    EXPECT_EQ(0, surface.Count(kMagenta)) << "the whole window is painted";
-    for (int y : {20, 170})
-        for (int x : {20, 236}) {
-            COLORREF expected = desktop.Pixel(x * desktopWidth / 256, y * desktopHeight / 192);
-            EXPECT_EQ(expected, surface.Pixel(x, y))
-                << x << "," << y << ": " << ColourText(surface.Pixel(x, y)) << " instead of " << ColourText(expected);
-        }
-    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(""), 0);
+std::string PicturePath(const char* name) {
+    std::string path = std::string("Z:") + ZORV_TEST_PICTURES + "/" + name;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
 }
 
-TEST_F(PaintBackgroundTest, OtherModesPaintNothingAndReturnAtOnce) {
-    CoverWindow window(0, 0, 64, 48, kMagenta, false);
-    Canvas surface(64, 48);
-    for (int32_t mode : {3, -1, 100, INT_MIN, INT_MAX}) {
+// The same file, named in exactly 260 bytes: "\." steps, then a doubled separator.
+std::string PaddedTo260(const std::string& path) {
+    std::string padded = path.substr(0, 2);
+    while (padded.size() + path.size() <= 260) padded += "\\.";
+    padded += path.substr(2);
+    return padded.insert(2, 260 - padded.size(), '\\');
+}
+
+// Modes 1, 2 and any other, and mode 2's fall back to the desktop
+// painting whenever no picture can be drawn.
+TEST(PaintBackground, EveryOtherModePaintsItsSource) {
+    CleanSettingsKey clean;
+    CoInitialize(nullptr);  // as the saver window's creation does
+    const std::string folder = ScratchFolder(), bmp = folder + "\\quadrants.bmp", text = folder + "\\text.bmp";
+    ASSERT_TRUE(WriteBmp(bmp, kRed, kGreen, kBlue, kWhite));
+    std::ofstream(text) << "not a picture at all";
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+    Canvas desktop(1, 1), surface(300, 100);
+    PaintDesktop(desktop.dc());  // Wine's paints one colour, without wallpaper
+    enum Shows { Picture, Desktop, Nothing };
+    const struct {
+        const char* what;
+        int32_t mode;
+        std::function<void()> storeList;
+        Shows shows;
+        int tolerance;
+    } cases[] = {
+        {"mode 1", DesktopBackground, [] {}, Desktop, 0},
+        {"BMP", RandomImage, [&] { StoreImageList({bmp}); }, Picture, 0},
+        {"PNG", RandomImage, [] { StoreImageList({PicturePath("quadrants.png")}); }, Picture, 0},
+        {"JPEG", RandomImage, [] { StoreImageList({PicturePath("quadrants.jpg")}); }, Picture, 24},
+        {"260 bytes without a zero", RandomImage,
+         [&] { WriteBinary(kImagesKeyPath, "0", PaddedTo260(bmp).c_str(), 260, REG_BINARY); }, Picture, 0},
+        {"a key without values", RandomImage, [] {
+             HKEY key;
+             if (RegCreateKeyA(HKEY_CURRENT_USER, kImagesKeyPath, &key) == ERROR_SUCCESS) RegCloseKey(key);
+         }, Desktop, 0},
+        {"a gap in the list", RandomImage, [&] { WriteBinary(kImagesKeyPath, "1", bmp.c_str(), bmp.size() + 1, REG_SZ); },
+         Desktop, 0},
+        {"a missing file", RandomImage, [&] { StoreImageList({folder + "\\gone.bmp"}); }, Desktop, 0},
+        {"no picture", RandomImage, [&] { StoreImageList({text}); }, Desktop, 0},
+        {"mode 3", 3, [] {}, Nothing, 0},
+        {"mode -1", -1, [] {}, Nothing, 0},
+        {"mode INT_MIN", INT_MIN, [] {}, Nothing, 0},
+        {"mode INT_MAX", INT_MAX, [] {}, Nothing, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kImagesKeyPath);
+        c.storeList();
         surface.Fill(kMagenta);
-        theFog.BackgroundMode = mode;
-        DWORD start = GetTickCount();
-        PaintBackground(window.window, surface.dc());
-        EXPECT_LT(GetTickCount() - start, 500u) << "mode " << mode;
-        EXPECT_EQ(64 * 48, surface.Count(kMagenta)) << "mode " << mode;
+        theFog.BackgroundMode = c.mode;
+        PaintBackground(window, surface.dc());
+        if (c.shows != Picture) {
+            EXPECT_EQ(300 * 100, surface.Count(c.shows == Desktop ? desktop.Pixel(0, 0) : kMagenta));
+            continue;
+        }
+        // Upright and stretched over the whole window, distorted: never
+        // cropped or letter-boxed.
+        const struct {
+            int x, y;
+            COLORREF colour;
+        } probes[] = {{0, 0, kRed},   {70, 25, kRed},  {299, 0, kGreen},  {230, 25, kGreen},
+                      {0, 99, kBlue}, {70, 75, kBlue}, {299, 99, kWhite}, {230, 75, kWhite}};
+        for (const auto& probe : probes) {
+            const COLORREF seen = surface.Pixel(probe.x, probe.y);
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(probe.colour >> shift & 0xFF, seen >> shift & 0xFF, c.tolerance)
+                    << probe.x << "," << probe.y << ": " << std::hex << seen;
+        }
     }
+    DestroyWindow(window);
 }
 
 }  // namespace

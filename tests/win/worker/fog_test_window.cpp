@@ -2,108 +2,106 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
 #include "fog/fog_saver_proc.h"
+#include "host/host_state.h"
 
 namespace {
 
-const char kClassName[] = "ZorvFogTestWindow";
-
-bool Recorded(UINT message) {
-    return message == WM_CREATE || message == WM_ERASEBKGND || message == WM_CLOSE || message == WM_DESTROY;
-}
-
 LRESULT CALLBACK FogTestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
     auto* log = reinterpret_cast<FogWindowLog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!log) return DefWindowProcA(window, message, wParam, lParam);
-    if (Recorded(message)) log->messages.push_back({message, wParam, lParam});
-
-    switch (message) {
-    case WM_CREATE:
-        log->createResult = FogSaverProc(window, message, wParam, lParam);
-        return log->createResult;
-    case WM_ERASEBKGND: {
+    if (log && message == WM_ERASEBKGND) {
         ++log->erases;
+        if (!theFog.BackgroundPainted) ++log->paints;
         if (log->inClose) ++log->erasesDuringClose;
         log->deepestErase = std::max(log->deepestErase, ++log->eraseDepth);
         LRESULT result = FogSaverProc(window, message, wParam, lParam);
         --log->eraseDepth;
-        log->eraseResults.push_back(result);
-        if (log->afterErase) log->afterErase(reinterpret_cast<HDC>(wParam));
         return result;
     }
-    case WM_CLOSE: {
+    if (log && message == WM_CLOSE) {
         if (log->beforeClose) log->beforeClose();
         log->inClose = true;
         LRESULT result = FogSaverProc(window, message, wParam, lParam);
         log->inClose = false;
         return result;
     }
-    case WM_NCDESTROY:
-        log->destroyed = true;
-        return FogSaverProc(window, message, wParam, lParam);
-    default:
-        return FogSaverProc(window, message, wParam, lParam);
-    }
-}
-
-void RegisterFogTestClass() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = FogTestWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = kClassName;
-    RegisterClassA(&windowClass);  // fails harmlessly when already registered
+    return FogSaverProc(window, message, wParam, lParam);
 }
 
 }  // namespace
 
-HWND CreateFogWindow(FogWindowLog& log, int x, int y, int width, int height, bool visible) {
-    RegisterFogTestClass();
-    DWORD style = WS_POPUP | (visible ? WS_VISIBLE : 0);
-    return CreateWindowExA(WS_EX_TOPMOST, kClassName, "Fog test", style, x, y, width, height, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), &log);
+HWND CreateFogWindow(FogWindowLog& log, int width, int height, bool visible) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = FogTestWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "ZorvFogTestWindow";
+    RegisterClassA(&windowClass);  // fails harmlessly when already registered
+    host.isPreview = 1;            // no dismissal rules for the stand-in
+    theFog.BackgroundPainted = 0;
+    return CreateWindowExA(WS_EX_TOPMOST, windowClass.lpszClassName, "Fog test", WS_POPUP | (visible ? WS_VISIBLE : 0),
+                           0, 0, width, height, nullptr, nullptr, windowClass.hInstance, &log);
 }
 
-void StoreSettings(const StoredSettings& s) {
-    WriteDword(kSettingsKeyPath, kDensityValue, s.density);
-    WriteDword(kSettingsKeyPath, kPowerValue, s.power);
-    WriteDword(kSettingsKeyPath, kMixPixValue, s.mixPix);
-    WriteDword(kSettingsKeyPath, kRayValue, s.ray);
-    WriteDword(kSettingsKeyPath, kBackgroundModeValue, s.mode);
-    WriteDword(kSettingsKeyPath, kDelayValue, s.delay);
-    WriteDword(kSettingsKeyPath, kTimeoutValue, s.timeout);
+void StoreSettings(DWORD mode, DWORD delay, DWORD timeout, DWORD ray, DWORD power) {
+    WriteDword(kSettingsKeyPath, kDensityValue, 10);
+    WriteDword(kSettingsKeyPath, kPowerValue, power);
+    WriteDword(kSettingsKeyPath, kMixPixValue, 1);
+    WriteDword(kSettingsKeyPath, kRayValue, ray);
+    WriteDword(kSettingsKeyPath, kBackgroundModeValue, mode);
+    WriteDword(kSettingsKeyPath, kDelayValue, delay);
+    WriteDword(kSettingsKeyPath, kTimeoutValue, timeout);
 }
 
-void ForgetEarlierWindow() { theFog.BackgroundPainted = 0; }
+bool StoreImageList(const std::vector<std::string>& paths) {
+    bool stored = true;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%x", static_cast<unsigned>(i));
+        stored &= WriteBinary(kImagesKeyPath, name, paths[i].c_str(), paths[i].size() + 1, REG_SZ);
+    }
+    return stored;
+}
 
-bool ThreadIsHeld(HANDLE thread) {
-    DWORD previous = SuspendThread(thread);
-    ResumeThread(thread);
-    return previous != 0 && previous != static_cast<DWORD>(-1);
+bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft,
+              COLORREF bottomRight) {
+    // File and info headers, then 24-bit rows bottom-up, each padded to 8 bytes.
+    unsigned char file[70] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24};
+    const COLORREF pixels[4] = {bottomLeft, bottomRight, topLeft, topRight};
+    for (int i = 0; i < 4; ++i) {
+        unsigned char* pixel = file + 54 + (i / 2) * 8 + (i % 2) * 3;
+        pixel[0] = GetBValue(pixels[i]), pixel[1] = GetGValue(pixels[i]), pixel[2] = GetRValue(pixels[i]);
+    }
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(file), sizeof file);
+    return out.good();
+}
+
+HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour) {
+    const std::string name = "ZorvSolid" + std::to_string(colour);
+    WNDCLASSA solid = {};
+    solid.lpfnWndProc = DefWindowProcA;
+    solid.hInstance = GetModuleHandleA(nullptr);
+    solid.hbrBackground = CreateSolidBrush(colour);  // the class keeps it for the process
+    solid.lpszClassName = name.c_str();
+    if (!RegisterClassA(&solid)) DeleteObject(solid.hbrBackground);
+    return CreateWindowA(name.c_str(), "", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
+                         solid.hInstance, nullptr);
 }
 
 Canvas::Canvas(int width, int height) : width_(width), height_(height) {
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    dc_ = CreateCompatibleDC(screen);
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
+    dc_ = CreateCompatibleDC(nullptr);
     void* bits = nullptr;
-    bitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ReleaseDC(nullptr, screen);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     bits_ = static_cast<uint32_t*>(bits);
     replaced_ = SelectObject(dc_, bitmap_);
 }
@@ -119,18 +117,14 @@ void Canvas::Fill(COLORREF colour) {
     RECT all = {0, 0, width_, height_};
     FillRect(dc_, &all, brush);
     DeleteObject(brush);
-    GdiFlush();
 }
 
-void Canvas::CopyFrom(HDC source, int x, int y) {
-    BitBlt(dc_, 0, 0, width_, height_, source, x, y, SRCCOPY);
-    GdiFlush();
-}
+void Canvas::CopyFrom(HDC source) { BitBlt(dc_, 0, 0, width_, height_, source, 0, 0, SRCCOPY); }
 
 COLORREF Canvas::Pixel(int x, int y) const {
     GdiFlush();
-    uint32_t bgr = bits_[y * width_ + x];  // 0x00RRGGBB in memory order B, G, R
-    return RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+    const uint32_t rgb = bits_[y * width_ + x];  // 0x00RRGGBB
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
 int Canvas::Count(COLORREF colour) const {
@@ -140,84 +134,9 @@ int Canvas::Count(COLORREF colour) const {
     return count;
 }
 
-int Canvas::Differences(const Canvas& other) const {
+std::vector<uint32_t> Canvas::Bits() const {
     GdiFlush();
-    int count = 0;
-    for (int i = 0; i < width_ * height_; ++i) count += (bits_[i] & 0xFFFFFF) != (other.bits_[i] & 0xFFFFFF);
-    return count;
-}
-
-std::vector<bool> Canvas::ChangedMask(const Canvas& other) const {
-    GdiFlush();
-    std::vector<bool> mask(width_ * height_);
-    for (int i = 0; i < width_ * height_; ++i) mask[i] = (bits_[i] & 0xFFFFFF) != (other.bits_[i] & 0xFFFFFF);
-    return mask;
-}
-
-bool WriteQuadrantBmp(const std::string& path, int width, int height, const COLORREF quadrants[4]) {
-    const int stride = (width * 3 + 3) & ~3;
-    std::vector<unsigned char> pixels(stride * height);
-    for (int row = 0; row < height; ++row) {
-        const int y = height - 1 - row;  // rows are stored bottom-up
-        for (int x = 0; x < width; ++x) {
-            COLORREF colour = quadrants[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
-            unsigned char* pixel = &pixels[row * stride + x * 3];
-            pixel[0] = GetBValue(colour);
-            pixel[1] = GetGValue(colour);
-            pixel[2] = GetRValue(colour);
-        }
-    }
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + pixels.size();
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    out.write(reinterpret_cast<const char*>(pixels.data()), pixels.size());
-    return out.good();
-}
-
-bool WriteSolidBmp(const std::string& path, int width, int height, COLORREF colour) {
-    const COLORREF all[4] = {colour, colour, colour, colour};
-    return WriteQuadrantBmp(path, width, height, all);
-}
-
-bool StoreImageEntry(const char* name, const std::string& data, DWORD type) {
-    return WriteBinary(kImagesKeyPath, name, data.data(), data.size(), type);
-}
-
-bool StoreImageList(const std::vector<std::string>& paths) {
-    for (size_t i = 0; i < paths.size(); ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "%x", static_cast<unsigned>(i));
-        if (!StoreImageEntry(name, paths[i] + '\0')) return false;
-    }
-    return true;
-}
-
-bool CreateEmptyImageKey() {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kImagesKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != 0)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-bool ColoursNear(COLORREF a, COLORREF b, int tolerance) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
-}
-
-std::string ColourText(COLORREF colour) {
-    char text[16];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", GetRValue(colour), GetGValue(colour), GetBValue(colour));
-    return text;
+    std::vector<uint32_t> bits(bits_, bits_ + width_ * height_);
+    for (uint32_t& bit : bits) bit &= 0xFFFFFF;
+    return bits;
 }

@@ -1,7 +1,6 @@
-// A stand-in for the saver window: its procedure records what arrives and
-// hands every message to FogSaverProc, as the saver's own procedure does
-// for the messages it does not finish itself. Also small picture helpers
-// shared by the fog tests.
+// A stand-in for the saver window, whose procedure counts the erase
+// requests and hands every message to FogSaverProc as the saver's own
+// procedure does; and the settings and picture helpers of the fog tests.
 #pragma once
 
 #include <windows.h>
@@ -14,45 +13,29 @@
 
 #include "test_support.h"
 
-// What the stand-in window saw. Counters are read from other threads.
 struct FogWindowLog {
-    std::vector<MessageRecord> messages;  // creation, erase, close, destroy
-    std::vector<LRESULT> eraseResults;
-    LRESULT createResult = 0xDEADBEEF;
     std::atomic<int> erases{0};
+    std::atomic<int> paints{0};  // erases that found a background due
     std::atomic<int> erasesDuringClose{0};
-    int eraseDepth = 0;     // erase requests in progress, one inside another
-    int deepestErase = 0;
-    std::atomic<bool> inClose{false};
-    std::atomic<bool> destroyed{false};
-    // Runs after FogSaverProc has answered an erase request, with its surface.
-    std::function<void(HDC)> afterErase;
-    // Runs when the close request arrives, before FogSaverProc sees it.
-    std::function<void()> beforeClose;
+    int eraseDepth = 0, deepestErase = 0;  // erase requests one inside another
+    bool inClose = false;
+    std::function<void()> beforeClose;  // runs before FogSaverProc sees the close
 };
 
-// A popup over the given rectangle; the class brush is white, so that an
-// erase request that went on to DefWindowProcA would show.
-HWND CreateFogWindow(FogWindowLog& log, int x, int y, int width, int height, bool visible);
+// A popup for another run of the fog in this process: the paint flag is
+// cleared first, as in a fresh process. The class brush is white, so that
+// an erase that went on to DefWindowProcA would show.
+HWND CreateFogWindow(FogWindowLog& log, int width, int height, bool visible);
 
-// The seven settings under HKCU\SOFTWARE\Zorv.
-struct StoredSettings {
-    DWORD density = 10;
-    DWORD power = 100;
-    DWORD mixPix = 1;
-    DWORD ray = 50;
-    DWORD mode = 1;
-    DWORD delay = 0;
-    DWORD timeout = 0xFFFFFFFF;
-};
-void StoreSettings(const StoredSettings& settings);
-
-// Prepares theFog for another window in the same test process: the flag
-// is the process's own, set by the first window's paint.
-void ForgetEarlierWindow();
-
-// Whether the thread is held (created suspended and never resumed).
-bool ThreadIsHeld(HANDLE thread);
+constexpr DWORD kNever = 0xFFFFFFFF;  // Timeout -1
+// The seven settings under HKCU\SOFTWARE\Zorv (Density 10, MixPix 1).
+void StoreSettings(DWORD mode, DWORD delay, DWORD timeout, DWORD ray = 50, DWORD power = 100);
+bool StoreImageList(const std::vector<std::string>& paths);
+// A 2 x 2 picture, one colour in each quadrant.
+bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft,
+              COLORREF bottomRight);
+// A visible popup of one colour.
+HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour);
 
 // A 32-bit top-down off-screen picture with its own device context.
 class Canvas {
@@ -62,42 +45,22 @@ public:
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
     HDC dc() const { return dc_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
     void Fill(COLORREF colour);
-    void CopyFrom(HDC source, int x, int y);
-    // 0xRRGGBB, like COLORREF with red in the low byte.
+    void CopyFrom(HDC source);
     COLORREF Pixel(int x, int y) const;
-    // How many pixels have exactly this colour.
     int Count(COLORREF colour) const;
-    // How many pixels differ from the other canvas of the same size.
-    int Differences(const Canvas& other) const;
-    std::vector<bool> ChangedMask(const Canvas& other) const;
+    std::vector<uint32_t> Bits() const;
 
 private:
     int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ replaced_ = nullptr;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ replaced_;
     uint32_t* bits_ = nullptr;
 };
-
-// Writes a 24-bit BMP of width x height: four quadrants, top left,
-// top right, bottom left, bottom right.
-bool WriteQuadrantBmp(const std::string& path, int width, int height, const COLORREF quadrants[4]);
-bool WriteSolidBmp(const std::string& path, int width, int height, COLORREF colour);
-// Stores the image list: value name -> data bytes (REG_SZ unless given).
-bool StoreImageEntry(const char* name, const std::string& data, DWORD type = REG_SZ);
-bool StoreImageList(const std::vector<std::string>& paths);
-bool CreateEmptyImageKey();
-
-// Whether two colours are alike within `tolerance` per channel.
-bool ColoursNear(COLORREF a, COLORREF b, int tolerance);
-std::string ColourText(COLORREF colour);
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
