@@ -1,262 +1,318 @@
-// Password protection in this process, posing as Windows 98: the switch,
-// the provider's library and the saver-running state, and the question
-// before a full-screen saver closes (refusal, acceptance, the 200 ms pause,
-// re-entry while the provider asks).
+// Password protection on the 95/98 family, this program posing as Windows
+// 98: in process (RunSaver on a thread, with the provider's double beside
+// this program) and end to end (copies of zorv.scr beside the doubles).
+// The doubles note under kRecords how they were loaded and called.
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "host/host_state.h"
 #include "host/password.h"
 #include "host/saver_window.h"
-#include "password_fixture.h"
 #include "saver_harness.h"
 
 namespace {
 
-struct SwitchCase {
-    const char* name;
-    DWORD type;  // REG_NONE: no value at all
-    std::vector<BYTE> data;
-    bool protects;
+const char kRecords[] = "Software\\ZorvTest";
+const char kDesktop[] = "Control Panel\\Desktop";
+const char kSwitch[] = "ScreenSaveUsePassword";
+
+DWORD Record(const char* name) {
+    DWORD value = 0;
+    ReadDword(kRecords, name, value);
+    return value;
+}
+
+bool Posing98() { return (GetVersion() & 0x80000000) != 0; }
+
+std::string OwnFolder() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    *PathFindFileNameA(path) = '\0';
+    return path;
+}
+
+// Wine's per-program settings, read when a program starts.
+void AppDefault(const std::string& program, const std::string& subkey, const char* name, const char* value) {
+    WriteBinary(("Software\\Wine\\AppDefaults\\" + program + subkey).c_str(), name, value,
+                static_cast<DWORD>(std::strlen(value) + 1), REG_SZ);
+}
+
+// The first run writes the pose and runs this program again.
+struct PoseAsWindows98 : ::testing::Environment {
+    void SetUp() override {
+        if (Posing98() || std::strstr(GetCommandLineA(), " posed98")) return;
+        char path[MAX_PATH] = "";
+        GetModuleFileNameA(nullptr, path, sizeof path);
+        AppDefault(PathFindFileNameA(path), "", "Version", "win98");
+        std::fflush(stdout);
+        ExitProcess(RunProcess(std::string(GetCommandLineA()) + " posed98", 110000));
+    }
+};
+const ::testing::Environment* const pose = ::testing::AddGlobalTestEnvironment(new PoseAsWindows98);
+
+// The clock of the 200 ms pause: each read takes the next reading, the last repeats.
+std::vector<DWORD> clockReadings;
+size_t clockNext = 0;
+DWORD WINAPI ScriptedClock() { return clockReadings[std::min(clockNext++, clockReadings.size() - 1)]; }
+void UseClock(std::vector<DWORD> readings) {
+    clockReadings = std::move(readings);
+    clockNext = 0;
+    verifyTickCount = ScriptedClock;
+}
+
+struct PasswordTest : ::testing::Test {
+    CleanSettingsKey cleanSettings;
+    void SetUp() override {
+        ASSERT_TRUE(Posing98()) << "the per-program Version=win98 setting did not take";
+        TearDown();
+        ResetHost(1);
+    }
+    void TearDown() override {
+        verifyTickCount = GetTickCount;
+        RegDeleteKeyA(HKEY_CURRENT_USER, kRecords);
+        SHDeleteValueA(HKEY_CURRENT_USER, kDesktop, kSwitch);
+        SetSaverRunningState(FALSE);
+    }
 };
 
-TEST_F(PasswordTest, TheSwitchDecidesWhetherTheProviderIsLoaded) {
-    const SwitchCase cases[] = {
-        {"missing", REG_NONE, {}, false},
-        {"number 0", REG_DWORD, {0, 0, 0, 0}, false},
-        {"number 1", REG_DWORD, {1, 0, 0, 0}, true},
-        {"number 0x100", REG_DWORD, {0, 1, 0, 0}, true},
-        {"4 bytes with only the high one set", REG_BINARY, {0, 0, 0, 1}, true},
-        {"1 byte 1: the low byte of a zeroed number", REG_BINARY, {1}, true},
-        {"2 bytes 0", REG_BINARY, {0, 0}, false},
-        {"5 bytes: too long for the number", REG_BINARY, {1, 0, 0, 0, 0}, false},
+TEST_F(PasswordTest, TheSwitchDecidesWhetherAFullScreenRunAsksAndSetsTheRunningState) {
+    const struct {
+        const char* name;
+        DWORD type;  // REG_NONE: no value
+        std::vector<BYTE> data;
+        BOOL protects;
+    } cases[] = {
+        {"missing", REG_NONE, {}, FALSE},
+        {"number 0", REG_DWORD, {0, 0, 0, 0}, FALSE},
+        {"number 1", REG_DWORD, {1, 0, 0, 0}, TRUE},
+        {"4 bytes with only the high one set", REG_BINARY, {0, 0, 0, 1}, TRUE},
+        {"1 byte 1: the low byte of a zeroed number", REG_BINARY, {1}, TRUE},
+        {"5 bytes: too long for the number", REG_BINARY, {1, 0, 0, 0, 0}, FALSE},
     };
-    for (const SwitchCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        RemovePasswordSwitch();
-        if (c.type != REG_NONE) SetPasswordSwitch(c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
-        const DWORD loadsBefore = ProviderRecord(kLoadsValue), freesBefore = ProviderRecord(kFreesValue);
-
-        LoadPasswordProvider();
-        EXPECT_EQ(c.protects, host.passwordLibrary != nullptr);
-        EXPECT_EQ(c.protects, host.verifyEntry != nullptr);
-        EXPECT_EQ(c.protects ? TRUE : FALSE, SaverRunningState());
-        EXPECT_EQ(loadsBefore + (c.protects ? 1 : 0), ProviderRecord(kLoadsValue));
-
-        UnloadPasswordProvider();
-        EXPECT_EQ(nullptr, host.passwordLibrary);
-        EXPECT_EQ(nullptr, host.verifyEntry);
+        TearDown();
+        ResetHost(1);
+        if (c.type != REG_NONE) WriteBinary(kDesktop, kSwitch, c.data.data(), static_cast<DWORD>(c.data.size()), c.type);
+        WriteDword(kRecords, "Answer", 1);
+        BOOL runningAtDestroy = 2;
+        SaverRun::afterEach = [&](const Msg& m) {
+            if (m.message == WM_DESTROY) runningAtDestroy = SaverRunningState();
+        };
+        SaverRun run;
+        ASSERT_TRUE(run.window);
+        EXPECT_EQ(c.protects, run.runningAtCreation);  // set before the window exists
+        PostMessageA(run.window, WM_KEYDOWN, VK_SPACE, 0);
+        ASSERT_TRUE(run.WaitForEnd());
+        std::vector<Msg> expected = {{WM_CLOSE}, {VerifyRequest, 0, 1}, {WM_DESTROY}};
+        if (!c.protects) expected.erase(expected.begin() + 1);
+        EXPECT_TRUE(SameSequence(expected, run.Received({WM_CLOSE, VerifyRequest, WM_DESTROY})));
+        EXPECT_EQ(1, host.closeGranted);
+        EXPECT_EQ(c.protects, runningAtDestroy);  // cleared only after the message loop
         EXPECT_EQ(FALSE, SaverRunningState());
-        EXPECT_EQ(freesBefore + (c.protects ? 1 : 0), ProviderRecord(kFreesValue));
+        EXPECT_EQ(static_cast<DWORD>(c.protects), Record("ProviderLoads"));
+        EXPECT_EQ(static_cast<DWORD>(c.protects), Record("ProviderFrees"));
     }
-    EXPECT_EQ(0u, ProviderRecord(kCallsValue));
-}
-
-TEST_F(PasswordTest, LoadingAgainFreesTheLibraryFirst) {
-    SetPasswordSwitch(1);
-    LoadPasswordProvider();
-    LoadPasswordProvider();
-    EXPECT_EQ(2u, ProviderRecord(kLoadsValue));
-    EXPECT_EQ(1u, ProviderRecord(kFreesValue));
-    EXPECT_EQ(TRUE, SaverRunningState());
-    UnloadPasswordProvider();
-    EXPECT_EQ(2u, ProviderRecord(kFreesValue));
-}
-
-TEST_F(PasswordTest, OutsideThe9xFamilyNothingIsLoadedOrSet) {
-    SetPasswordSwitch(1);
-    host.isWin9x = 0;
-    LoadPasswordProvider();
-    EXPECT_EQ(nullptr, host.passwordLibrary);
-    EXPECT_EQ(0u, ProviderRecord(kLoadsValue));
-    SetSaverRunning(1);
-    EXPECT_EQ(FALSE, SaverRunningState());
-    EXPECT_EQ(1, VerifyPassword(nullptr));  // no provider: the close is granted
-}
-
-TEST_F(PasswordTest, WithoutProtectionTheFirstCloseIsGranted) {
-    SaverRun run;
-    ASSERT_TRUE(run.Window());
-    EXPECT_EQ(FALSE, run.RunningStateAtCreation());
-    run.ForgetReceived();
-    run.Send(WM_KEYDOWN, VK_SPACE);
-    ASSERT_TRUE(run.WaitForEnd(5000));
-    EXPECT_EQ(1, host.closeGranted);
-    EXPECT_EQ(0, run.Result());
-    std::vector<Expected> expected = {Msg(WM_CLOSE), Msg(WM_DESTROY)};
-    EXPECT_SEQUENCE(expected, run.Received({WM_CLOSE, VerifyRequest, WM_DESTROY}));
-    EXPECT_EQ(FALSE, SaverRunningState());
 }
 
 TEST_F(PasswordTest, ARefusedCloseKeepsTheSaverAndTheNextAcceptedOneEndsIt) {
-    SetPasswordSwitch(1);
-    WriteRecordNumber(kProviderRecordKey, kAnswerValue, 0);
+    WriteDword(kDesktop, kSwitch, 1);
     UseClock({1000});
-    BOOL runningAtDestroy = 0xDEADBEEF;
-    SaverRun::AfterEachMessage([&](const ReceivedMessage& m) {
-        if (m.message == WM_DESTROY) runningAtDestroy = SaverRunningState();
-    });
     SaverRun run;
-    ASSERT_TRUE(run.Window());
-    EXPECT_EQ(TRUE, run.RunningStateAtCreation());  // set before the window existed
+    ASSERT_TRUE(run.window);
 
     // A movement closes; the provider refuses.
-    run.ForgetReceived();
-    SetCursorPos(510, 400);
-    run.Post(WM_MOUSEMOVE);
-    run.Settle();
-    std::vector<Expected> refused = {MsgAnswered(WM_CLOSE, 0, 0), MsgAnswered(VerifyRequest, 0, 0)};
-    EXPECT_SEQUENCE(refused, run.Received({WM_CLOSE, VerifyRequest, WM_DESTROY}));
-    EXPECT_EQ(1u, ProviderRecord(kCallsValue));
-    EXPECT_EQ(reinterpret_cast<UINT_PTR>(run.Window()), ProviderRecord(kOwnerValue));
-    EXPECT_EQ(1u, ProviderRecord(kRunningWhenAskedValue));
-    EXPECT_EQ(0, host.closeGranted);
-    EXPECT_EQ(0, host.inVerify);
-    EXPECT_EQ(1000u, host.lastVerifyTick);
-    // The provider showed the cursor; the saver hides it again.
+    run.Forget();
+    SetCursorPos(kStart.x + 10, kStart.y);
+    PostMessageA(run.window, WM_MOUSEMOVE, 0, 0);
+    EXPECT_TRUE(SameSequence({{WM_CLOSE, 0, 0}, {VerifyRequest, 0, 0}},
+                             run.Await({WM_CLOSE, VerifyRequest, WM_DESTROY}, 2)));
+    EXPECT_EQ(1u, Record("ProviderCalls"));
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(run.window), Record("ProviderOwner"));
+    EXPECT_EQ(1u, Record("ProviderRunningWhenAsked"));
     HCURSOR cursor = LoadCursorA(nullptr, IDC_ARROW);
     run.OnSaverThread([&] { cursor = GetCursor(); });
-    EXPECT_EQ(nullptr, cursor);
+    EXPECT_EQ(nullptr, cursor);  // the provider showed it; the saver hides it again
 
     // The reference moved with the refusal: standing still closes nothing.
-    EXPECT_EQ(510, host.lastCursorPos.x);
-    run.ForgetReceived();
-    run.Post(WM_MOUSEMOVE);
+    run.Forget();
+    PostMessageA(run.window, WM_MOUSEMOVE, 0, 0);
     run.Settle();
     EXPECT_TRUE(run.Received({WM_CLOSE}).empty());
+    // The shell's AutoPlay is cancelled while a password guards; the close
+    // it brings is within 200 ms of the question and refused unasked.
+    const UINT autoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
+    SendMessageA(run.window, autoPlay, 0, 0);
+    EXPECT_TRUE(SameSequence({{autoPlay, 0, 1}, {WM_CLOSE, 0, 0}}, run.Await({autoPlay, WM_CLOSE, VerifyRequest}, 2)));
 
     // Later a key, and the provider accepts.
-    WriteRecordNumber(kProviderRecordKey, kAnswerValue, 1);
+    WriteDword(kRecords, "Answer", 1);
     UseClock({1200});
-    run.ForgetReceived();
-    run.Post(WM_KEYDOWN, 'A');
-    ASSERT_TRUE(run.WaitForEnd(5000));
-    std::vector<Expected> accepted = {MsgAnswered(VerifyRequest, 0, 1), Msg(WM_DESTROY)};
-    EXPECT_SEQUENCE(accepted, run.Received({VerifyRequest, WM_DESTROY}));
-    EXPECT_EQ(2u, ProviderRecord(kCallsValue));
-    EXPECT_EQ(1, host.closeGranted);
-    EXPECT_EQ(0, run.Result());
-    // Cleared only after the message loop, and the library freed.
-    EXPECT_EQ(TRUE, runningAtDestroy);
+    run.Forget();
+    PostMessageA(run.window, WM_KEYDOWN, 'A', 0);
+    ASSERT_TRUE(run.WaitForEnd());
+    EXPECT_TRUE(SameSequence({{WM_CLOSE}, {VerifyRequest, 0, 1}, {WM_DESTROY}},
+                             run.Received({WM_CLOSE, VerifyRequest, WM_DESTROY})));
+    EXPECT_EQ(2u, Record("ProviderCalls"));
+    EXPECT_EQ(0, run.result);
     EXPECT_EQ(FALSE, SaverRunningState());
-    EXPECT_EQ(1u, ProviderRecord(kFreesValue));
-    EXPECT_EQ(nullptr, host.passwordLibrary);
 }
 
-struct PauseCase {
-    const char* name;
-    DWORD questionStarts, questionEnds, nextClose;
-    bool asksAgain;
-};
-
-TEST_F(PasswordTest, AfterARefusalTheProviderRestsFor200Milliseconds) {
-    const PauseCase cases[] = {
-        {"199 ms after the question ended", 1000, 1300, 1499, false},
-        {"200 ms after the question ended", 1000, 1300, 1500, true},
-        {"at once", 1000, 1300, 1300, false},
-        {"long after", 1000, 1300, 90000, true},
-        {"199 ms across the wrap of the tick count", 0xFFFFFF00, 0xFFFFFF38, 0xFFFFFF38 + 199, false},
-        {"200 ms across the wrap of the tick count", 0xFFFFFF00, 0xFFFFFF38, 0xFFFFFF38 + 200, true},
+TEST_F(PasswordTest, AfterARefusalTheProviderRestsFor200MillisecondsAcrossTheTickWrapToo) {
+    const struct {
+        const char* name;
+        DWORD questionEnds, nextClose;
+        bool asksAgain;
+    } cases[] = {
+        {"199 ms later", 1300, 1499, false},
+        {"200 ms later", 1300, 1500, true},
+        {"199 ms later across the wrap", 0xFFFFFFF0, 0xFFFFFFF0 + 199u, false},
+        {"200 ms later across the wrap", 0xFFFFFFF0, 0xFFFFFFF0 + 200u, true},
     };
-    SetPasswordSwitch(1);
-    WriteRecordNumber(kProviderRecordKey, kAnswerValue, 0);
-    for (const PauseCase& c : cases) {
+    WriteDword(kDesktop, kSwitch, 1);
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ResetHostState(1);
-        WriteRecordNumber(kProviderRecordKey, kCallsValue, 0);
-        UseClock({c.questionStarts, c.questionEnds, c.nextClose});
+        ResetHost(1);
+        UseClock({c.questionEnds - 300, c.questionEnds, c.nextClose});
         SaverRun run;
-        ASSERT_TRUE(run.Window());
-        run.ForgetReceived();
+        ASSERT_TRUE(run.window);
+        run.Forget();
         // The first close of a run always asks.
-        EXPECT_EQ(0, run.Send(WM_CLOSE));
-        EXPECT_EQ(c.questionEnds, host.lastVerifyTick);
-        EXPECT_EQ(0, run.Send(WM_CLOSE));
-        EXPECT_EQ(c.asksAgain ? 2u : 1u, ProviderRecord(kCallsValue));
-        std::vector<Expected> expected = {MsgAnswered(WM_CLOSE, 0, 0), MsgAnswered(VerifyRequest, 0, 0),
-                                          MsgAnswered(WM_CLOSE, 0, 0)};
-        if (c.asksAgain) expected.push_back(MsgAnswered(VerifyRequest, 0, 0));
-        EXPECT_SEQUENCE(expected, run.Received({WM_CLOSE, VerifyRequest}));
-        EXPECT_TRUE(IsWindow(run.Window()));
+        SendMessageA(run.window, WM_CLOSE, 0, 0);
+        SendMessageA(run.window, WM_CLOSE, 0, 0);
+        std::vector<Msg> expected = {{WM_CLOSE, 0, 0}, {VerifyRequest, 0, 0}, {WM_CLOSE, 0, 0}};
+        if (c.asksAgain) expected.push_back({VerifyRequest, 0, 0});
+        EXPECT_TRUE(SameSequence(expected, run.Received({WM_CLOSE, VerifyRequest})));
     }
 }
 
-TEST_F(PasswordTest, MessagesDispatchedWhileTheProviderAsksNeitherCloseNorAskAgain) {
-    SetPasswordSwitch(1);
-    WriteRecordNumber(kProviderRecordKey, kAnswerValue, 0);
-    WriteRecordNumber(kProviderRecordKey, kPumpMsValue, 300);
+TEST_F(PasswordTest, ACloseWhileTheProviderAsksIsRefusedUnasked) {
+    WriteDword(kDesktop, kSwitch, 1);
+    WriteDword(kRecords, "PumpMs", 300);
     UseClock({1000});
     SaverRun run;
-    ASSERT_TRUE(run.Window());
-    run.ForgetReceived();
-    // Queued on the saver's own thread, then a close: the provider's loop
-    // dispatches what the two timer removals leave.
-    auto closeWithQueuedMessages = [&run] {
-        HWND window = run.Window();
-        for (WPARAM timer : {1, 2, 3}) PostMessageA(window, WM_TIMER, timer, 0);
-        PostMessageA(window, WM_KEYDOWN, 'A', 0);
-        PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        SendMessageA(window, WM_CLOSE, 0, 0);
-    };
-    run.OnSaverThread(closeWithQueuedMessages);
-    run.Settle();
-    const std::initializer_list<UINT> watched = {WM_TIMER, WM_KEYDOWN, WM_LBUTTONDOWN, WM_CLOSE, VerifyRequest};
-    std::vector<Expected> refused = {MsgAnswered(WM_CLOSE, 0, 0), MsgAnswered(VerifyRequest, 0, 0),
-                                     Msg(WM_TIMER, 3),           Msg(WM_KEYDOWN, 'A'),
-                                     Msg(WM_LBUTTONDOWN, MK_LBUTTON), MsgAnswered(WM_CLOSE, 0, 0)};
-    EXPECT_SEQUENCE(refused, run.Received(watched));
-    EXPECT_EQ(1u, ProviderRecord(kCallsValue));
-    EXPECT_TRUE(IsWindow(run.Window()));
-
-    // The same while the provider accepts: the inner close is refused, the
-    // outer one ends the run.
-    WriteRecordNumber(kProviderRecordKey, kAnswerValue, 1);
-    UseClock({5000});
-    run.ForgetReceived();
-    run.OnSaverThread(closeWithQueuedMessages);
-    ASSERT_TRUE(run.WaitForEnd(5000));
-    std::vector<Expected> accepted = {MsgAnswered(WM_CLOSE, 0, 0), MsgAnswered(VerifyRequest, 0, 1),
-                                      Msg(WM_TIMER, 3),           Msg(WM_KEYDOWN, 'A'),
-                                      Msg(WM_LBUTTONDOWN, MK_LBUTTON), MsgAnswered(WM_CLOSE, 0, 0)};
-    EXPECT_SEQUENCE(accepted, run.Received(watched));
-    EXPECT_EQ(2u, ProviderRecord(kCallsValue));
-    EXPECT_EQ(0, run.Result());
+    ASSERT_TRUE(run.window);
+    run.Forget();
+    // Queued on the saver's own thread: the provider's loop dispatches them.
+    run.OnSaverThread([&run] {
+        PostMessageA(run.window, WM_KEYDOWN, 'A', 0);
+        PostMessageA(run.window, WM_CLOSE, 0, 0);
+        SendMessageA(run.window, WM_CLOSE, 0, 0);
+    });
+    EXPECT_TRUE(SameSequence({{WM_CLOSE, 0, 0}, {VerifyRequest, 0, 0}, {WM_KEYDOWN, 'A'}, {WM_CLOSE, 0, 0}},
+                             run.Await({WM_CLOSE, VerifyRequest, WM_KEYDOWN}, 4)));
+    EXPECT_EQ(1u, Record("ProviderCalls"));
+    EXPECT_TRUE(IsWindow(run.window));
 }
 
-TEST_F(PasswordTest, TheAutoPlayQuestionIsCancelledWhileAPasswordGuards) {
-    SetPasswordSwitch(1);
-    WriteRecordNumber(kProviderRecordKey, kAnswerValue, 0);
-    UseClock({1000});
-    SaverRun run;
-    ASSERT_TRUE(run.Window());
-    const UINT autoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
-    run.ForgetReceived();
-    EXPECT_EQ(1, run.Send(autoPlay));
-    run.Settle();
-    std::vector<Expected> expected = {MsgAnswered(autoPlay, 0, 1), MsgAnswered(WM_CLOSE, 0, 0),
-                                      MsgAnswered(VerifyRequest, 0, 0)};
-    EXPECT_SEQUENCE(expected, run.Received({autoPlay, WM_CLOSE, VerifyRequest}));
-}
-
-TEST_F(PasswordTest, APreviewNeverAsks) {
-    SetPasswordSwitch(1);
+TEST_F(PasswordTest, APreviewNeverAsksButTheAutoPlayQuestionClosesIt) {
+    WriteDword(kDesktop, kSwitch, 1);
     HWND parent = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 120, 90, nullptr, nullptr, nullptr, nullptr);
     SaverRun run(parent);
-    ASSERT_TRUE(run.Window());
-    EXPECT_EQ(0u, ProviderRecord(kLoadsValue));
-    EXPECT_EQ(FALSE, SaverRunningState());
-    // Closed directly (stage B hands it to the platform).
-    run.Send(WM_CLOSE);
-    EXPECT_TRUE(run.WaitForEnd(5000));
-    EXPECT_EQ(0u, ProviderRecord(kCallsValue));
-    EXPECT_EQ(0, host.closeGranted);
+    ASSERT_TRUE(run.window);
+    EXPECT_EQ(FALSE, run.runningAtCreation);
+    run.Forget();
+    const UINT autoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
+    SendMessageA(run.window, autoPlay, 0, 0);
+    ASSERT_TRUE(run.WaitForEnd());
+    EXPECT_TRUE(SameSequence({{autoPlay, 0, 0}, {WM_CLOSE}, {WM_DESTROY}},
+                             run.Received({autoPlay, WM_CLOSE, VerifyRequest, WM_DESTROY})));
+    EXPECT_EQ(0u, Record("ProviderLoads"));
     DestroyWindow(parent);
+}
+
+// End to end: a scratch folder with two copies of zorv.scr, "zorv98.scr"
+// posing as Windows 98 and "zorvnt.scr", and the doubles under the system's
+// names. Wine has an MPR.DLL of its own: a per-program DllOverrides setting
+// has the copies take the one beside them.
+std::string SaverCommand(const char* program, bool withEntries, const std::string& tail) {
+    const std::string folder = ScratchFolder() + "\\", built = OwnFolder();
+    for (const char* copy : {"zorv98.scr", "zorvnt.scr"}) {
+        CopyFileA(SaverPath().c_str(), (folder + copy).c_str(), FALSE);
+        AppDefault(copy, "\\DllOverrides", "mpr", "native,builtin");
+    }
+    AppDefault("zorv98.scr", "", "Version", "win98");
+    CopyFileA((built + (withEntries ? "PASSWORD.CPL" : "password_without_entry.cpl")).c_str(),
+              (folder + "PASSWORD.CPL").c_str(), FALSE);
+    CopyFileA((built + (withEntries ? "MPR.DLL" : "mpr_without_entry.dll")).c_str(), (folder + "MPR.DLL").c_str(),
+              FALSE);
+    return "\"" + folder + program + "\" " + tail;
+}
+
+DWORD RunningStateSeenFromOutside() { return RunProcess("\"" + OwnFolder() + "saver_running_probe.exe\"", 20000); }
+
+TEST_F(PasswordTest, TheRunningStateSeenFromOutsideIsSetOnlyWhileAProtectedSaverRuns) {
+    const struct {
+        const char* name;
+        const char* program;
+        bool withEntries;
+        DWORD loads, running;
+    } cases[] = {
+        {"protected", "zorv98.scr", true, 1, 1},
+        {"a provider without the entry: freed at once, never asked", "zorv98.scr", false, 1, 0},
+        {"NT family: the switch is ignored", "zorvnt.scr", true, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        WriteDword(kDesktop, kSwitch, 1);
+        WriteDword(kRecords, "Answer", 1);
+        RunningProcess saver(SaverCommand(c.program, c.withEntries, "/s"));
+        ASSERT_TRUE(PumpUntil([] { return FindWindowA(kSaverClassName, "Screen Saver") != nullptr; }, 10000));
+        PumpMessagesFor(100);
+        EXPECT_EQ(c.running, RunningStateSeenFromOutside());
+        EXPECT_EQ(c.loads, Record("ProviderLoads"));
+        EXPECT_EQ(c.loads - c.running, Record("ProviderFrees"));
+        PressKey(VK_SHIFT);
+        EXPECT_EQ(0u, saver.WaitForExit(15000));
+        EXPECT_EQ(c.running, Record("ProviderCalls"));
+        EXPECT_EQ(c.running, Record("ProviderRunningWhenAsked"));
+        EXPECT_EQ(c.loads, Record("ProviderFrees"));
+        EXPECT_EQ(0u, RunningStateSeenFromOutside());
+    }
+}
+
+TEST_F(PasswordTest, ThePasswordChangeModeCallsTheSystemsEntryAndFreesItsLibrary) {
+    HWND foreground = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 80, 60, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(foreground);
+    HWND given = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    const struct {
+        const char* program;
+        bool withEntries;
+        std::string tail;
+        DWORD exitCode, loads, calls;
+        HWND owner;
+    } cases[] = {
+        {"zorv98.scr", true, "/a " + std::to_string(reinterpret_cast<UINT_PTR>(given)), 0, 1, 1, given},
+        {"zorv98.scr", true, "/a", 0, 1, 1, foreground},
+        {"zorv98.scr", false, "/a", 0, 1, 0, nullptr},
+        {"zorvnt.scr", true, "/a", 0xFFFFFFFF, 0, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.program) + " " + c.tail + (c.withEntries ? "" : ", without the entry"));
+        TearDown();
+        EXPECT_EQ(c.exitCode, RunProcess(SaverCommand(c.program, c.withEntries, c.tail), 20000));
+        EXPECT_EQ(0u, Record("ProviderLoads"));
+        EXPECT_EQ(c.loads, Record("ChangeLoads"));
+        EXPECT_EQ(c.loads, Record("ChangeFrees"));  // before the program ends
+        EXPECT_EQ(c.calls, Record("ChangeCalls"));
+        if (!c.calls) continue;
+        EXPECT_EQ(reinterpret_cast<UINT_PTR>(c.owner), Record("ChangeOwner"));
+        EXPECT_EQ(0u, Record("ChangeReserved"));
+        char provider[16] = "";
+        DWORD size = sizeof provider;
+        SHGetValueA(HKEY_CURRENT_USER, kRecords, "ChangeProvider", nullptr, provider, &size);
+        EXPECT_STREQ("SCRSAVE", provider);
+    }
+    DestroyWindow(given);
+    DestroyWindow(foreground);
 }
 
 }  // namespace

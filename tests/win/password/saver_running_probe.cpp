@@ -1,7 +1,6 @@
 // Ends with the system's saver-running state as its exit code. Wine lets
 // each process read the shared state once and then keeps its own copy, so
-// a program that is watched from outside has to be looked at by a fresh
-// process each time.
+// a program watched from outside has to be looked at by a fresh process.
 #include <windows.h>
 
 int main() {

@@ -1,15 +1,15 @@
 // The real zorv.scr, started as the system starts it, watched from outside:
-// the full-screen window and its end on a key, the single instance, and
-// the preview inside a window of this test.
+// the full-screen window, a single instance and its end on a key, and the
+// preview inside a window of this test.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "saver_harness.h"
-#include "test_support.h"
 
 namespace {
 
@@ -24,135 +24,93 @@ HWND WaitForWindow(const char* title, HWND parent = nullptr) {
 }
 
 bool StillRunning(const RunningProcess& process) {
-    return process.started && WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-int CountSaverWindows() {
-    int count = 0;
-    for (HWND w = FindWindowExA(nullptr, nullptr, "WindowsScreenSaverClass", nullptr); w;
-         w = FindWindowExA(nullptr, w, "WindowsScreenSaverClass", nullptr))
-        ++count;
-    return count;
+    return WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 struct SaverProcessTest : ::testing::Test {
     CleanSettingsKey cleanSettings;
-    void SetUp() override {
-        WriteQuietSettings();
-        SetCursorPos(500, 400);
-    }
+    void SetUp() override { ResetHost(0); }
 };
 
-TEST_F(SaverProcessTest, AFullScreenRunCoversTheScreenAndEndsWithZeroOnAKey) {
+TEST_F(SaverProcessTest, AFullScreenRunCoversTheScreenStaysSingleAndEndsWithZeroOnAKey) {
     RunningProcess saver(SaverWith("/s"));
     HWND window = WaitForWindow("Screen Saver");
     ASSERT_TRUE(window);
     EXPECT_EQ(0x2Bu, GetClassLongA(window, GCL_STYLE));
     EXPECT_EQ(0x96000000u, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)));
     EXPECT_EQ(static_cast<DWORD>(WS_EX_TOPMOST), static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
-    RECT rect = {};
+    RECT rect = {}, screen = {};
     GetWindowRect(window, &rect);
-    EXPECT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), rect.left);
-    EXPECT_EQ(GetSystemMetrics(SM_YVIRTUALSCREEN), rect.top);
-    EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), rect.right - rect.left);
-    EXPECT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), rect.bottom - rect.top);
-    EXPECT_EQ(window, GetForegroundWindow());
+    SetRect(&screen, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+            GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    EXPECT_TRUE(EqualRect(&screen, &rect));
 
-    // Standing in place ends nothing.
-    PostMessageA(window, WM_MOUSEMOVE, 0, 0);
+    // A second start leaves the first in front and ends with 0.
+    EXPECT_EQ(0u, RunProcess(SaverWith("-S"), 20000));
     PumpMessagesFor(200);
     EXPECT_TRUE(StillRunning(saver));
+    EXPECT_EQ(window, GetForegroundWindow());
+    EXPECT_EQ(nullptr, FindWindowExA(nullptr, window, "WindowsScreenSaverClass", nullptr));
 
     PressKey('Z');
     EXPECT_EQ(0u, saver.WaitForExit(15000));
-    EXPECT_FALSE(IsWindow(window));
 }
 
-TEST_F(SaverProcessTest, ASecondFullScreenStartEndsWithZeroAndLeavesTheFirstInFront) {
-    RunningProcess first(SaverWith("/s"));
-    HWND window = WaitForWindow("Screen Saver");
-    ASSERT_TRUE(window);
-    EXPECT_EQ(0u, RunProcess(SaverWith("-S"), 20000));
-    PumpMessagesFor(200);
-    EXPECT_TRUE(StillRunning(first));
-    EXPECT_EQ(window, GetForegroundWindow());
-    EXPECT_EQ(1, CountSaverWindows());
-    PressKey(VK_SPACE);
-    EXPECT_EQ(0u, first.WaitForExit(15000));
-}
-
-// The preview's parent, as the system's settings page would be: records
-// what the preview forwards to it.
+// The preview's parent, as the system's settings page would be.
 std::vector<MessageRecord> forwarded;
-HELPINFO helpSeen = {};
+int helpControl = 0;
 
 LRESULT CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_HELP || message == WM_CONTEXTMENU) {
-        forwarded.push_back({message, wParam, lParam});
-        if (message == WM_HELP) helpSeen = *reinterpret_cast<HELPINFO*>(lParam);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    if (message != WM_HELP && message != WM_CONTEXTMENU) return DefWindowProcA(window, message, wParam, lParam);
+    forwarded.push_back({message, wParam, lParam});
+    if (message == WM_HELP) helpControl = reinterpret_cast<HELPINFO*>(lParam)->iCtrlId;
+    return 0;
 }
 
-HWND CreateSettingsPage() {
+TEST_F(SaverProcessTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWithIt) {
     WNDCLASSA pageClass = {};
     pageClass.lpfnWndProc = SettingsPageProc;
-    pageClass.hInstance = GetModuleHandleA(nullptr);
     pageClass.lpszClassName = "ZorvSettingsPage";
     RegisterClassA(&pageClass);
-    return CreateWindowA("ZorvSettingsPage", "settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 180, 160,
-                         nullptr, nullptr, pageClass.hInstance, nullptr);
-}
-
-TEST_F(SaverProcessTest, APreviewFillsItsParentIgnoresInputAndEndsWithIt) {
-    HWND page = CreateSettingsPage();
-    ASSERT_TRUE(page);
+    HWND page = CreateWindowA("ZorvSettingsPage", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 180, 160,
+                              nullptr, nullptr, nullptr, nullptr);
     RunningProcess preview(SaverWith("/p " + std::to_string(reinterpret_cast<UINT_PTR>(page))));
     HWND window = WaitForWindow("Preview", page);
     ASSERT_TRUE(window);
-
     EXPECT_EQ(0x52000000u, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)));
-    EXPECT_EQ(0u, static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
     RECT client = {}, placed = {};
     GetClientRect(page, &client);
     GetWindowRect(window, &placed);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&placed), 2);
-    EXPECT_EQ(0, placed.left);
-    EXPECT_EQ(0, placed.top);
-    EXPECT_EQ(client.right, placed.right);
-    EXPECT_EQ(client.bottom, placed.bottom);
+    EXPECT_TRUE(EqualRect(&client, &placed));
 
-    // Input that would end a full-screen run.
-    for (UINT input : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN})
-        PostMessageA(window, input, 0, 0);
-    PostMessageA(window, WM_ACTIVATEAPP, 0, 0);
-    PostMessageA(window, WM_POWER, 3, 0);
-    PostMessageA(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    // What would end a full-screen run.
+    const std::pair<UINT, WPARAM> inputs[] = {{WM_KEYDOWN, 'A'},  {WM_SYSKEYDOWN, VK_MENU}, {WM_LBUTTONDOWN, 0},
+                                              {WM_RBUTTONDOWN, 0}, {WM_MBUTTONDOWN, 0},     {WM_ACTIVATEAPP, 0},
+                                              {WM_POWER, 3},       {WM_POWERBROADCAST, 0}};
+    for (const auto& input : inputs) PostMessageA(window, input.first, input.second, 0);
     SetCursorPos(30, 30);
     PostMessageA(window, WM_MOUSEMOVE, 0, 0);
     PumpMessagesFor(300);
     EXPECT_TRUE(StillRunning(preview));
-    EXPECT_TRUE(IsWindow(window));
 
     // Help and the context menu belong to the settings page.
-    DWORD_PTR answer = 0xDEADBEEF;
+    DWORD_PTR helpAnswer = 0, menuAnswer = 0;
     HELPINFO help = {sizeof help, HELPINFO_WINDOW, 1234, window, 0, {210, 160}};
-    ASSERT_TRUE(SendMessageTimeoutA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help), SMTO_NORMAL, 5000, &answer));
-    EXPECT_EQ(1u, answer);
-    answer = 0xDEADBEEF;
-    ASSERT_TRUE(SendMessageTimeoutA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(220, 170),
-                                    SMTO_NORMAL, 5000, &answer));
-    EXPECT_EQ(1u, answer);
-    PumpMessagesFor(200);
+    SendMessageTimeoutA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help), SMTO_NORMAL, 5000, &helpAnswer);
+    SendMessageTimeoutA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(220, 170), SMTO_NORMAL,
+                        5000, &menuAnswer);
+    EXPECT_EQ(1u, helpAnswer);
+    EXPECT_EQ(1u, menuAnswer);
+    PumpUntil([] { return forwarded.size() >= 2; }, 5000);
     const WPARAM pageHandle = reinterpret_cast<WPARAM>(page);
     ASSERT_EQ(2u, forwarded.size()) << DescribeMessages(forwarded);
     EXPECT_EQ(static_cast<UINT>(WM_HELP), forwarded[0].message);
-    EXPECT_EQ(pageHandle, forwarded[0].wParam);
-    EXPECT_EQ(1234, helpSeen.iCtrlId);  // the request itself came along
     EXPECT_EQ(static_cast<UINT>(WM_CONTEXTMENU), forwarded[1].message);
-    EXPECT_EQ(pageHandle, forwarded[1].wParam);
+    for (const MessageRecord& m : forwarded) EXPECT_EQ(pageHandle, m.wParam);
     EXPECT_EQ(MAKELPARAM(220, 170), forwarded[1].lParam);
+    EXPECT_EQ(1234, helpControl);  // the request itself came along
 
     DestroyWindow(page);
     EXPECT_EQ(0u, preview.WaitForExit(15000));

@@ -1,0 +1,64 @@
+// Stands in for the system's PASSWORD.CPL (PROVIDER defined) or MPR.DLL:
+// notes under HKCU\Software\ZorvTest how it is loaded and called, and
+// answers as the test wrote there. ENTRY names its export: the real name,
+// or a near miss for a library without the entry.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+#ifdef PROVIDER
+#define KIND "Provider"
+#else
+#define KIND "Change"
+#endif
+
+namespace {
+
+const char kKey[] = "Software\\ZorvTest";
+
+DWORD Read(const char* name) {
+    DWORD value = 0, size = sizeof value;
+    SHGetValueA(HKEY_CURRENT_USER, kKey, name, nullptr, &value, &size);
+    return value;
+}
+
+void Note(const char* name, DWORD value) { SHSetValueA(HKEY_CURRENT_USER, kKey, name, REG_DWORD, &value, sizeof value); }
+
+void NoteCall(HWND owner) {
+    Note(KIND "Calls", Read(KIND "Calls") + 1);
+    Note(KIND "Owner", static_cast<DWORD>(reinterpret_cast<UINT_PTR>(owner)));
+}
+
+}  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) Note(KIND "Loads", Read(KIND "Loads") + 1);
+    // No reserved pointer: FreeLibrary, not the end of the process.
+    if (reason == DLL_PROCESS_DETACH && !reserved) Note(KIND "Frees", Read(KIND "Frees") + 1);
+    return TRUE;
+}
+
+#ifdef PROVIDER
+// A real provider shows a dialog, whose modal loop dispatches the saver's
+// messages and shows the cursor.
+extern "C" __declspec(dllexport) BOOL WINAPI ENTRY(HWND owner) {
+    NoteCall(owner);
+    BOOL running = 2;
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    Note("ProviderRunningWhenAsked", running);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Read("PumpMs"); Sleep(10)) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    return Read("Answer");
+}
+#else
+extern "C" __declspec(dllexport) DWORD WINAPI ENTRY(LPCSTR provider, HWND owner, DWORD reserved1, DWORD reserved2) {
+    NoteCall(owner);
+    SHSetValueA(HKEY_CURRENT_USER, kKey, "ChangeProvider", REG_SZ, provider, static_cast<DWORD>(std::strlen(provider) + 1));
+    Note("ChangeReserved", reserved1 | reserved2);
+    return 0xDEADBEEF;  // the saver ignores the result
+}
+#endif
