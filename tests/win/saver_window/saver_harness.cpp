@@ -1,8 +1,8 @@
 #include "saver_harness.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <utility>
 
@@ -18,26 +18,19 @@ std::mutex lock;
 std::vector<Msg> records;
 volatile LONG markersSeen = 0;
 WNDPROC saverProc = nullptr;
-SaverRun* current = nullptr;
+HWND* created = nullptr;
 
 LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kRunCode) (*reinterpret_cast<const std::function<void()>*>(lParam))();
     if (message == kMarker) InterlockedIncrement(&markersSeen);
     if (message == kRunCode || message == kMarker) return 0;
-    size_t index;
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        records.push_back({message, wParam, kAny, lParam});
-        index = records.size() - 1;
-    }
+    std::unique_lock<std::mutex> hold(lock);
+    const size_t index = records.size();
+    records.push_back({message, wParam, kAny, lParam, SaverRunningState()});
+    hold.unlock();
     LRESULT result = CallWindowProcA(saverProc, window, message, wParam, lParam);
-    Msg answered;
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        answered = records[index];
-        records[index].result = answered.result = result;
-    }
-    if (SaverRun::afterEach) SaverRun::afterEach(answered);
+    hold.lock();
+    records[index].result = result;
     return result;
 }
 
@@ -45,35 +38,16 @@ LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
     char name[64] = "";
     HWND window = reinterpret_cast<HWND>(wParam);
-    if (code == HCBT_CREATEWND && !current->window && GetClassNameA(window, name, sizeof name) &&
+    if (code == HCBT_CREATEWND && !*created && GetClassNameA(window, name, sizeof name) &&
         std::strcmp(name, kSaverClassName) == 0) {
-        SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &current->runningAtCreation, 0);
         saverProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc)));
-        current->window = window;
+        *created = window;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void SendPair(INPUT first, INPUT second) {
-    INPUT inputs[2] = {first, second};
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-std::string Describe(const std::vector<Msg>& messages) {
-    std::string text;
-    char line[80];
-    for (const Msg& m : messages) {
-        std::snprintf(line, sizeof line, "  0x%04x wParam 0x%lx -> 0x%lx\n", m.message,
-                      static_cast<unsigned long>(m.wParam), static_cast<unsigned long>(m.result));
-        text += line;
-    }
-    return text;
-}
-
 }  // namespace
-
-std::function<void(const Msg&)> SaverRun::afterEach;
 
 ::testing::AssertionResult SameSequence(const std::vector<Msg>& expected, const std::vector<Msg>& received) {
     bool same = expected.size() == received.size();
@@ -81,8 +55,12 @@ std::function<void(const Msg&)> SaverRun::afterEach;
         const Msg &e = expected[i], &r = received[i];
         same = e.message == r.message && e.wParam == r.wParam && (e.result == kAny || e.result == r.result);
     }
-    if (same) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "expected:\n" << Describe(expected) << "received:\n" << Describe(received);
+    auto failure = ::testing::AssertionFailure() << std::hex << "message/wParam->answer; expected:";
+    for (const std::vector<Msg>* list : {&expected, &received}) {
+        for (const Msg& m : *list) failure << " 0x" << m.message << "/0x" << m.wParam << "->0x" << m.result;
+        failure << (list == &expected ? "\nreceived:" : "");
+    }
+    return same ? ::testing::AssertionSuccess() : failure;
 }
 
 void ResetHost(int isWin9x) {
@@ -99,7 +77,7 @@ void ResetHost(int isWin9x) {
 
 SaverRun::SaverRun(HWND parent) : parent_(parent) {
     Forget();
-    current = this;
+    created = &window;
     thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, &threadId_);
     if (PumpUntil([this] { return window || Ended(); }, 10000) && window) Settle();
 }
@@ -118,7 +96,6 @@ SaverRun::~SaverRun() {
     if (!PumpUntil([this] { return Ended(); }, 10000)) TerminateThread(thread_, 1);
     UnregisterClassA(kSaverClassName, host.instance);
     CloseHandle(thread_);
-    afterEach = nullptr;
 }
 
 void SaverRun::OnSaverThread(const std::function<void()>& code) {
@@ -138,8 +115,9 @@ void SaverRun::Settle() {
 std::vector<Msg> SaverRun::Received(std::initializer_list<UINT> numbers) const {
     std::lock_guard<std::mutex> hold(lock);
     std::vector<Msg> chosen;
-    for (const Msg& m : records)
-        if (std::find(numbers.begin(), numbers.end(), m.message) != numbers.end()) chosen.push_back(m);
+    std::copy_if(records.begin(), records.end(), std::back_inserter(chosen), [&](const Msg& m) {
+        return std::find(numbers.begin(), numbers.end(), m.message) != numbers.end();
+    });
     return chosen;
 }
 
@@ -163,26 +141,7 @@ BOOL SaverRunningState() {
     return running;
 }
 
-void SetSaverRunningState(BOOL running) {
-    BOOL previous;
-    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running, &previous, 0);
-}
-
 void PressKey(WORD virtualKey) {
-    INPUT key = {};
-    key.type = INPUT_KEYBOARD;
-    key.ki.wVk = virtualKey;
-    key.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, 0));
-    INPUT up = key;
-    up.ki.dwFlags = KEYEVENTF_KEYUP;
-    SendPair(key, up);
-}
-
-void Click(DWORD downFlag) {
-    INPUT down = {};
-    down.type = INPUT_MOUSE;
-    down.mi.dwFlags = downFlag;
-    INPUT up = down;
-    up.mi.dwFlags = downFlag << 1;
-    SendPair(down, up);
+    keybd_event(static_cast<BYTE>(virtualKey), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(virtualKey), 0, KEYEVENTF_KEYUP, 0);
 }

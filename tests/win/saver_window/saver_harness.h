@@ -14,14 +14,15 @@
 #include "host/host_state.h"
 #include "test_support.h"
 
-// As recorded, and as expected: an expected kAny result is not compared; a
-// recorded one means the message is not answered yet.
+// An expected result kAny is not compared; a recorded one is not answered
+// yet. `running`: the system's saver-running state as the message came.
 constexpr LRESULT kAny = 0x7EADBEEF;
 struct Msg {
     UINT message;
     WPARAM wParam = 0;
     LRESULT result = kAny;
     LPARAM lParam = 0;
+    BOOL running = 2;
 };
 ::testing::AssertionResult SameSequence(const std::vector<Msg>& expected, const std::vector<Msg>& received);
 
@@ -35,9 +36,7 @@ public:
     explicit SaverRun(HWND parent = nullptr);  // returns once the window exists
     ~SaverRun();
     HWND window = nullptr;
-    BOOL runningAtCreation = 2;  // the system's saver-running state then
-    // Runs on the saver's thread after each recorded message is answered.
-    static std::function<void(const Msg&)> afterEach;
+    int result = 0x7EADBEEF;
 
     void OnSaverThread(const std::function<void()>& code);
     // Lets the saver's queue run dry, including what its handlers post.
@@ -49,7 +48,6 @@ public:
     void Forget();
     bool Ended() const { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }
     bool WaitForEnd() { return PumpUntil([this] { return Ended(); }, 5000); }
-    int result = 0x7EADBEEF;
 
 private:
     static DWORD WINAPI ThreadMain(LPVOID self);
@@ -59,7 +57,4 @@ private:
 };
 
 BOOL SaverRunningState();
-void SetSaverRunningState(BOOL running);
-// Real input, as the devices deliver it.
-void PressKey(WORD virtualKey);
-void Click(DWORD downFlag);  // the button's up flag is the next bit
+void PressKey(WORD virtualKey);  // real input, as the keyboard delivers it

@@ -57,7 +57,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI ENTRY(HWND owner) {
 #else
 extern "C" __declspec(dllexport) DWORD WINAPI ENTRY(LPCSTR provider, HWND owner, DWORD reserved1, DWORD reserved2) {
     NoteCall(owner);
-    SHSetValueA(HKEY_CURRENT_USER, kKey, "ChangeProvider", REG_SZ, provider, static_cast<DWORD>(std::strlen(provider) + 1));
+    Note("ChangeProviderIsScrsave", provider && std::strcmp(provider, "SCRSAVE") == 0);
     Note("ChangeReserved", reserved1 | reserved2);
     return 0xDEADBEEF;  // the saver ignores the result
 }
