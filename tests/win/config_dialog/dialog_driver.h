@@ -1,103 +1,141 @@
-// Driving the real dialogs the way a person would: the dialog runs modal on
-// a thread of its own while the test's thread clicks, types and looks.
+// Drives the real dialogs as a person would: the dialog runs modal on a
+// thread of its own while the test's thread clicks, types and looks.
 #pragma once
 
 #include <windows.h>
 
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "test_support.h"
 
-constexpr INT_PTR kDialogStillOpen = 0x5EADBEEF;
+// Waits until the dialog's thread has handled all the input so far: the
+// pause lets queued input reach it, the round trips return once it waits.
+inline void Settle(HWND dialog, DWORD milliseconds = 100) {
+    PumpMessagesFor(milliseconds);
+    SendMessageA(dialog, WM_NULL, 0, 0);
+    PumpMessagesFor(20);
+    SendMessageA(dialog, WM_NULL, 0, 0);
+}
 
 class DialogThread {
 public:
-    DialogThread(int resourceId, DLGPROC procedure, HWND owner = nullptr);
-    ~DialogThread();  // closes whatever the thread still shows and waits for it
-    DWORD threadId() const { return threadId_; }
-    // The dialog once it is visible; nullptr when it did not show in time.
-    HWND WaitForDialog(DWORD timeoutMs = 10000);
-    // The dialog's end code, or kDialogStillOpen.
-    INT_PTR WaitForEnd(DWORD timeoutMs = 10000);
-    DialogThread(const DialogThread&) = delete;
-    DialogThread& operator=(const DialogThread&) = delete;
+    DialogThread(int resourceId, DLGPROC procedure) : resourceId_(resourceId), procedure_(procedure) {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, &id);
+    }
+    ~DialogThread() {  // cancels whatever the thread still shows, then waits for it
+        for (int round = 0; round < 100 && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; ++round) {
+            EnumThreadWindows(id, CancelVisible, 0);
+            PumpMessagesFor(100);
+        }
+        if (WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) TerminateThread(thread_, 1);
+        CloseHandle(thread_);
+    }
+    INT_PTR WaitForEnd() {  // the end code, or -2 when it is still open
+        return PumpUntil([this] { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }, 10000) ? result_ : -2;
+    }
+    DWORD id = 0;
 
 private:
-    static DWORD WINAPI Run(void* self);
+    static BOOL CALLBACK CancelVisible(HWND window, LPARAM) {
+        if (IsWindowVisible(window)) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        return TRUE;
+    }
+    static DWORD WINAPI Run(void* self) {
+        auto* d = static_cast<DialogThread*>(self);
+        d->result_ = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(d->resourceId_), nullptr, d->procedure_, 0);
+        return 0;
+    }
     int resourceId_;
     DLGPROC procedure_;
-    HWND owner_;
-    INT_PTR result_ = kDialogStillOpen;
-    HANDLE thread_ = nullptr;
-    DWORD threadId_ = 0;
+    INT_PTR result_ = -2;
+    HANDLE thread_;
 };
 
-// A visible top-level window of the thread that `accept` takes; nullptr
-// when none showed in time.
-template <class Accept>
-HWND WaitForThreadWindow(DWORD threadId, Accept accept, DWORD timeoutMs = 10000);
-// A visible dialog-class window of the thread, owned by `owner` (nullptr:
-// without owner), other than `except`.
-HWND WaitForDialogOf(DWORD threadId, HWND owner, HWND except = nullptr, DWORD timeoutMs = 10000);
-// A visible dialog window of another process.
-HWND WaitForProcessDialog(DWORD processId, const char* caption, DWORD timeoutMs = 10000);
-
-std::string WindowText(HWND window);
-// Every window of the thread, with its children, for failure messages.
-std::string DescribeThreadWindows(DWORD threadId);
-bool IsChecked(HWND dialog, int id);
-bool IsEnabled(HWND dialog, int id);
-
-// Real input, as the system's input queue delivers it.
-void PressKey(WORD virtualKey, bool down);
-void TapKey(WORD virtualKey);
-void MoveMouseTo(POINT screen);
-void MouseButton(bool down);
-void ClickControl(HWND dialog, int id);  // a real left click in its middle
-// Gives the dialog the keyboard, as a click on its caption would.
-void FocusControl(HWND dialog, int id);
-
-// Settles: waits until the dialog's thread has handled all it was sent
-// and posted so far.
-void Settle(HWND dialog, DWORD milliseconds = 100);
-
-// Records chosen messages as the dialog receives them, sent or posted.
-class MessageRecorder {
-public:
-    MessageRecorder(HWND window, std::vector<UINT> messages);
-    ~MessageRecorder();
-    std::vector<MessageRecord> Take();  // what came so far; starts afresh
-
-private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND window_;
-    WNDPROC original_;
-    std::vector<UINT> messages_;
-    std::mutex lock_;
-    std::vector<MessageRecord> records_;
+// A visible dialog-class window of the thread (of any process) owned by
+// `owner`, other than `except`; nullptr when none showed in time.
+struct DialogSearch {
+    HWND owner, except, found;
+    static BOOL CALLBACK Accept(HWND window, LPARAM context) {
+        auto* s = reinterpret_cast<DialogSearch*>(context);
+        char name[16] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (window == s->except || std::string(name) != "#32770" || !IsWindowVisible(window) ||
+            GetWindow(window, GW_OWNER) != s->owner)
+            return TRUE;
+        s->found = window;
+        return FALSE;
+    }
 };
 
-// ---------------------------------------------------------------- template
-
-struct ThreadWindowSearch {
-    bool (*accept)(HWND, void*);
-    void* context;
-    HWND found;
-};
-BOOL CALLBACK AcceptThreadWindow(HWND window, LPARAM search);
-
-template <class Accept>
-HWND WaitForThreadWindow(DWORD threadId, Accept accept, DWORD timeoutMs) {
-    ThreadWindowSearch search = {
-        [](HWND window, void* context) { return (*static_cast<Accept*>(context))(window); }, &accept, nullptr};
-    PumpUntil(
-        [&] {
-            search.found = nullptr;
-            EnumThreadWindows(threadId, AcceptThreadWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        timeoutMs);
+inline HWND WaitForDialog(DWORD threadId, HWND owner = nullptr, HWND except = nullptr) {
+    DialogSearch search = {owner, except, nullptr};
+    PumpUntil([&] { return EnumThreadWindows(threadId, DialogSearch::Accept, reinterpret_cast<LPARAM>(&search)), search.found; },
+              10000);
     return search.found;
+}
+
+inline std::string WindowText(HWND window) {  // of other processes' windows too
+    char text[512] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+inline bool IsChecked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+inline bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+// Real input through the system's input queue, one event at a time: events
+// too close together may reach the window as one.
+inline void Send(INPUT input) {
+    SendInput(1, &input, sizeof input);
+    Sleep(15);
+}
+
+inline void PressKey(WORD virtualKey, bool down) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    Send(input);
+}
+
+inline void TapKey(WORD virtualKey) {
+    PressKey(virtualKey, true);
+    PressKey(virtualKey, false);
+}
+
+inline void MoveMouseTo(POINT p) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>(p.x * 65535LL / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    input.mi.dy = static_cast<LONG>(p.y * 65535LL / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    Send(input);
+}
+
+inline void MouseButton(bool down) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    Send(input);
+}
+
+inline void ClickAt(HWND dialog, POINT screen) {
+    Settle(dialog, 20);
+    MoveMouseTo(screen);
+    MouseButton(true);
+    MouseButton(false);
+    Settle(dialog);
+}
+
+inline void ClickControl(HWND dialog, int id) {
+    RECT r = {};
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    ClickAt(dialog, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+inline void FocusControl(HWND dialog, int id) {  // gives the control the keyboard
+    SetForegroundWindow(dialog);
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
+    Settle(dialog);
 }
