@@ -23,22 +23,14 @@ EXCEPTION_REGISTRATION_RECORD* ChainHead() {
     return head;
 }
 
-BOOL SaverRunningState() {
-    BOOL running = 2;
-    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
-    return running;
-}
-
 int WriteThroughNull() {
     *static_cast<volatile int*>(nullptr) = 1;
     return 7;
 }
 
-int filterCalls = 0;
-DWORD faultCode = 0;
+DWORD faultSeen = 0;
 LONG WINAPI ExecuteTheHandler(EXCEPTION_POINTERS* fault) {
-    ++filterCalls;
-    faultCode = fault->ExceptionRecord->ExceptionCode;
+    faultSeen = fault->ExceptionRecord->ExceptionCode;
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
@@ -53,42 +45,39 @@ TEST(FaultGuard, AFaultEndsTheModeAndClearsTheRunningStateOnThe9xFamily) {
     faulting.lpszClassName = "ZorvFaulting";
     RegisterClassA(&faulting);
     HWND window = CreateWindowA("ZorvFaulting", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    auto dispatchAFaultingMessage = [window] {
+        PostMessageA(window, WM_APP, 0, 0);
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+        return 3;
+    };
     const struct {
         const char* name;
         int isWin9x;
         std::function<int()> mode;
-        int result;
+        DWORD fault;
     } cases[] = {
-        {"no fault", 1, [] { return 7; }, 7},
-        {"null write, 95/98 family", 1, WriteThroughNull, kFaultExitCode},
-        {"null write, NT family", 0, WriteThroughNull, kFaultExitCode},
-        {"in a sent message", 1, [window] { return static_cast<int>(SendMessageA(window, WM_APP, 0, 0)); }, kFaultExitCode},
-        {"in a dispatched message, as in the saver's loop", 1, [window] {
-             PostMessageA(window, WM_APP, 0, 0);
-             MSG message;
-             while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
-             return 3;
-         }, kFaultExitCode},
+        {"no fault: the mode's result", 1, [] { return 7; }, 0},
+        {"null write, 95/98 family", 1, WriteThroughNull, EXCEPTION_ACCESS_VIOLATION},
+        {"null write, NT family", 0, WriteThroughNull, EXCEPTION_ACCESS_VIOLATION},
+        {"in a dispatched message, as in the saver's loop", 1, dispatchAFaultingMessage, EXCEPTION_ACCESS_VIOLATION},
     };
-    BOOL old;
     LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(ExecuteTheHandler);
+    BOOL running = TRUE;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         host.isWin9x = c.isWin9x;
-        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &old, 0);
-        filterCalls = 0;
-        faultCode = 0;
+        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &running, 0);
+        faultSeen = 0;
         EXCEPTION_REGISTRATION_RECORD* before = ChainHead();
-        EXPECT_EQ(c.result, RunInFaultGuard(c.mode));
+        EXPECT_EQ(c.fault ? kFaultExitCode : 7, RunInFaultGuard(c.mode));
         EXPECT_EQ(before, ChainHead());  // the guard's record and those above it are gone
-        const bool faulted = c.result == kFaultExitCode;
-        EXPECT_EQ(faulted ? 1 : 0, filterCalls);
-        EXPECT_EQ(faulted ? static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION) : 0u, faultCode);
-        EXPECT_EQ(faulted && c.isWin9x ? FALSE : TRUE, SaverRunningState());
+        EXPECT_EQ(c.fault, faultSeen);
+        SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+        EXPECT_EQ(c.fault && c.isWin9x ? FALSE : TRUE, running);
     }
     SetUnhandledExceptionFilter(previous);
-    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &old, 0);
-    EXPECT_EQ(0, SendMessageA(window, WM_NULL, 0, 0));  // the window system still answers
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &running, 0);
     DestroyWindow(window);
 }
 
