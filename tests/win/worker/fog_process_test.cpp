@@ -15,10 +15,9 @@ struct FogProcessTest : ::testing::Test {
     std::string picture = ScratchFolder() + "\\quadrants.bmp";
     void SetUp() override {
         ASSERT_TRUE(WriteBmp(picture, kRed, kGreen, kBlue, kWhite));
-        ASSERT_TRUE(StoreImageList({picture}));
+        ASSERT_TRUE(StoreImage(picture));
         StoreSettings(RandomImage, 0, kNever, 100, 200);
     }
-    std::string Saver(const std::string& tail) { return "\"" + SaverPath() + "\" " + tail; }
 };
 
 COLORREF ScreenPixel(int x, int y) {
@@ -32,10 +31,9 @@ TEST_F(FogProcessTest, FullScreenShowsThePictureFogsItAndEndsOnClose) {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     HWND marker = CreateSolidWindow(0, 0, width, height, kMagenta);  // what was there before
     ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(width / 4, height / 4) == kMagenta; }, 3000));
-    RunningProcess saver(Saver("/s"));
+    RunningProcess saver("\"" + SaverPath() + "\" /s");
     EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(width / 4, height / 4) == kRed; }, 15000))
         << "the picture never reached the screen";
-    EXPECT_EQ(kWhite, ScreenPixel(width * 3 / 4, height * 3 / 4));
     // The picture has four colours only; the fog blends them where they meet.
     Canvas screen(width, height);
     EXPECT_TRUE(PumpUntil(
@@ -61,7 +59,7 @@ TEST_F(FogProcessTest, PreviewRunsInsideItsParentAndEndsWithIt) {
     for (bool byClose : {true, false}) {
         SCOPED_TRACE(byClose ? "closed" : "parent destroyed");
         HWND parent = CreateSolidWindow(50, 50, 200, 150, kMagenta);
-        RunningProcess saver(Saver("/p " + std::to_string(reinterpret_cast<UINT_PTR>(parent))));
+        RunningProcess saver("\"" + SaverPath() + "\" /p " + std::to_string(reinterpret_cast<UINT_PTR>(parent)));
         HWND preview = nullptr;
         ASSERT_TRUE(PumpUntil([&] { return (preview = FindWindowExA(parent, nullptr, kSaverClass, "Preview")); }, 15000));
         PumpMessagesFor(2500);

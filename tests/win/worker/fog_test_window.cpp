@@ -16,23 +16,19 @@ LRESULT CALLBACK FogTestWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         SetWindowLongPtrA(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
     auto* log = reinterpret_cast<FogWindowLog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (log && message == WM_ERASEBKGND) {
-        ++log->erases;
-        if (!theFog.BackgroundPainted) ++log->paints;
-        if (log->inClose) ++log->erasesDuringClose;
+    const bool erase = message == WM_ERASEBKGND, close = message == WM_CLOSE;
+    if (!log || !(erase || close)) return FogSaverProc(window, message, wParam, lParam);
+    if (close && log->beforeClose) log->beforeClose();
+    if (erase) {
+        log->paints += !theFog.BackgroundPainted;
+        log->erasesDuringClose += log->inClose;
         log->deepestErase = std::max(log->deepestErase, ++log->eraseDepth);
-        LRESULT result = FogSaverProc(window, message, wParam, lParam);
-        --log->eraseDepth;
-        return result;
     }
-    if (log && message == WM_CLOSE) {
-        if (log->beforeClose) log->beforeClose();
-        log->inClose = true;
-        LRESULT result = FogSaverProc(window, message, wParam, lParam);
-        log->inClose = false;
-        return result;
-    }
-    return FogSaverProc(window, message, wParam, lParam);
+    log->inClose |= close;
+    LRESULT result = FogSaverProc(window, message, wParam, lParam);
+    if (erase) --log->eraseDepth;
+    log->inClose &= !close;
+    return result;
 }
 
 }  // namespace
@@ -51,23 +47,13 @@ HWND CreateFogWindow(FogWindowLog& log, int width, int height, bool visible) {
 }
 
 void StoreSettings(DWORD mode, DWORD delay, DWORD timeout, DWORD ray, DWORD power) {
-    WriteDword(kSettingsKeyPath, kDensityValue, 10);
-    WriteDword(kSettingsKeyPath, kPowerValue, power);
-    WriteDword(kSettingsKeyPath, kMixPixValue, 1);
-    WriteDword(kSettingsKeyPath, kRayValue, ray);
-    WriteDword(kSettingsKeyPath, kBackgroundModeValue, mode);
-    WriteDword(kSettingsKeyPath, kDelayValue, delay);
-    WriteDword(kSettingsKeyPath, kTimeoutValue, timeout);
+    const std::pair<const char*, DWORD> values[] = {{kDensityValue, 10}, {kPowerValue, power}, {kMixPixValue, 1},
+        {kRayValue, ray}, {kBackgroundModeValue, mode}, {kDelayValue, delay}, {kTimeoutValue, timeout}};
+    for (const auto& value : values) WriteDword(kSettingsKeyPath, value.first, value.second);
 }
 
-bool StoreImageList(const std::vector<std::string>& paths) {
-    bool stored = true;
-    for (size_t i = 0; i < paths.size(); ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "%x", static_cast<unsigned>(i));
-        stored &= WriteBinary(kImagesKeyPath, name, paths[i].c_str(), paths[i].size() + 1, REG_SZ);
-    }
-    return stored;
+bool StoreImage(const std::string& path) {
+    return WriteBinary(kImagesKeyPath, "0", path.c_str(), path.size() + 1, REG_SZ);
 }
 
 bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft,
@@ -96,7 +82,7 @@ HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour) {
                          solid.hInstance, nullptr);
 }
 
-Canvas::Canvas(int width, int height) : width_(width), height_(height) {
+Canvas::Canvas(int width, int height, COLORREF colour) : width_(width), height_(height) {
     BITMAPINFO info = {};
     info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
     dc_ = CreateCompatibleDC(nullptr);
@@ -104,12 +90,7 @@ Canvas::Canvas(int width, int height) : width_(width), height_(height) {
     bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     bits_ = static_cast<uint32_t*>(bits);
     replaced_ = SelectObject(dc_, bitmap_);
-}
-
-Canvas::~Canvas() {
-    SelectObject(dc_, replaced_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
+    Fill(colour);
 }
 
 void Canvas::Fill(COLORREF colour) {
@@ -119,24 +100,10 @@ void Canvas::Fill(COLORREF colour) {
     DeleteObject(brush);
 }
 
-void Canvas::CopyFrom(HDC source) { BitBlt(dc_, 0, 0, width_, height_, source, 0, 0, SRCCOPY); }
-
-COLORREF Canvas::Pixel(int x, int y) const {
+// The pixels as COLORREF values (the bitmap holds 0x00RRGGBB).
+std::vector<COLORREF> Canvas::Pixels() const {
     GdiFlush();
-    const uint32_t rgb = bits_[y * width_ + x];  // 0x00RRGGBB
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
-
-int Canvas::Count(COLORREF colour) const {
-    int count = 0;
-    for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) count += Pixel(x, y) == colour;
-    return count;
-}
-
-std::vector<uint32_t> Canvas::Bits() const {
-    GdiFlush();
-    std::vector<uint32_t> bits(bits_, bits_ + width_ * height_);
-    for (uint32_t& bit : bits) bit &= 0xFFFFFF;
-    return bits;
+    std::vector<COLORREF> pixels(bits_, bits_ + width_ * height_);
+    for (COLORREF& pixel : pixels) pixel = RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+    return pixels;
 }

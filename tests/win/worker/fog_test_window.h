@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -14,7 +15,6 @@
 #include "test_support.h"
 
 struct FogWindowLog {
-    std::atomic<int> erases{0};
     std::atomic<int> paints{0};  // erases that found a background due
     std::atomic<int> erasesDuringClose{0};
     int eraseDepth = 0, deepestErase = 0;  // erase requests one inside another
@@ -30,7 +30,7 @@ HWND CreateFogWindow(FogWindowLog& log, int width, int height, bool visible);
 constexpr DWORD kNever = 0xFFFFFFFF;  // Timeout -1
 // The seven settings under HKCU\SOFTWARE\Zorv (Density 10, MixPix 1).
 void StoreSettings(DWORD mode, DWORD delay, DWORD timeout, DWORD ray = 50, DWORD power = 100);
-bool StoreImageList(const std::vector<std::string>& paths);
+bool StoreImage(const std::string& path);  // the image list of one
 // A 2 x 2 picture, one colour in each quadrant.
 bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft,
               COLORREF bottomRight);
@@ -40,16 +40,19 @@ HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour);
 // A 32-bit top-down off-screen picture with its own device context.
 class Canvas {
 public:
-    Canvas(int width, int height);
-    ~Canvas();
+    Canvas(int width, int height, COLORREF colour = RGB(255, 0, 255));
+    ~Canvas() { SelectObject(dc_, replaced_); DeleteObject(bitmap_); DeleteDC(dc_); }
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
     HDC dc() const { return dc_; }
     void Fill(COLORREF colour);
-    void CopyFrom(HDC source);
-    COLORREF Pixel(int x, int y) const;
-    int Count(COLORREF colour) const;
-    std::vector<uint32_t> Bits() const;
+    void CopyFrom(HDC source) { BitBlt(dc_, 0, 0, width_, height_, source, 0, 0, SRCCOPY); }
+    std::vector<COLORREF> Pixels() const;
+    COLORREF Pixel(int x, int y) const { return Pixels()[y * width_ + x]; }
+    int Count(COLORREF colour) const {
+        const std::vector<COLORREF> pixels = Pixels();
+        return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
+    }
 
 private:
     int width_, height_;
