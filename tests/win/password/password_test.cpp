@@ -42,13 +42,16 @@ void AppDefault(const std::string& program, const char* name, const char* value,
                 static_cast<DWORD>(std::strlen(value) + 1), REG_SZ);
 }
 
-// The first run writes the pose and runs this program again. Run with
-// "probe", it ends with the saver-running state: Wine lets a process read
-// that shared state once and then keeps its own copy.
+// The first run writes the poses and runs this program again. Wine has an
+// MPR.DLL of its own: the saver's copies take the one beside them. Run
+// with "probe", this program ends with the saver-running state: Wine lets
+// a process read that shared state once and then keeps its own copy.
 struct PoseAsWindows98 : ::testing::Environment {
     void SetUp() override {
         const std::string command = GetCommandLineA();
         if (command.find(" probe") != std::string::npos) ExitProcess(SaverRunningState());
+        for (const char* copy : {"zorv98.scr", "zorvnt.scr"}) AppDefault(copy, "mpr", "native,builtin", "\\DllOverrides");
+        AppDefault("zorv98.scr", "Version", "win98");
         if ((GetVersion() & 0x80000000) || command.find(" posed98") != std::string::npos) return;
         AppDefault("password_tests.exe", "Version", "win98");
         std::fflush(stdout);
@@ -177,22 +180,9 @@ TEST_F(PasswordTest, APreviewNeverAsksButTheAutoPlayQuestionClosesIt) {
     DestroyWindow(parent);
 }
 
-// End to end: a scratch folder with two copies of zorv.scr, "zorv98.scr"
-// posing as Windows 98 and "zorvnt.scr", and the doubles under the system's
-// names. Wine has an MPR.DLL of its own: a per-program DllOverrides setting
-// has the copies take the one beside them.
+// End to end: "zorv98.scr" poses as Windows 98, "zorvnt.scr" does not.
 std::string SaverCommand(const char* program, bool withEntries, const std::string& tail) {
-    const std::string folder = ScratchFolder() + "\\", built = OwnFolder();
-    for (const char* copy : {"zorv98.scr", "zorvnt.scr"}) {
-        CopyFileA(SaverPath().c_str(), (folder + copy).c_str(), FALSE);
-        AppDefault(copy, "mpr", "native,builtin", "\\DllOverrides");
-    }
-    AppDefault("zorv98.scr", "Version", "win98");
-    CopyFileA((built + (withEntries ? "PASSWORD.CPL" : "password_without_entry.cpl")).c_str(),
-              (folder + "PASSWORD.CPL").c_str(), FALSE);
-    CopyFileA((built + (withEntries ? "MPR.DLL" : "mpr_without_entry.dll")).c_str(), (folder + "MPR.DLL").c_str(),
-              FALSE);
-    return "\"" + folder + program + "\" " + tail;
+    return "\"" + OwnFolder() + (withEntries ? "" : "without_entry\\") + program + "\" " + tail;
 }
 
 DWORD RunningStateSeenFromOutside() { return RunProcess("\"" + OwnFolder() + "password_tests.exe\" probe", 20000); }

@@ -25,11 +25,6 @@ DWORD Read(const char* name) {
 
 void Note(const char* name, DWORD value) { SHSetValueA(HKEY_CURRENT_USER, kKey, name, REG_DWORD, &value, sizeof value); }
 
-void NoteCall(HWND owner) {
-    Note(KIND "Calls", Read(KIND "Calls") + 1);
-    Note(KIND "Owner", static_cast<DWORD>(reinterpret_cast<UINT_PTR>(owner)));
-}
-
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
@@ -43,10 +38,11 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
 // A real provider shows a dialog, whose modal loop dispatches the saver's
 // messages and shows the cursor.
 extern "C" __declspec(dllexport) BOOL WINAPI ENTRY(HWND owner) {
-    NoteCall(owner);
     BOOL running = 2;
     SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
     Note("ProviderRunningWhenAsked", running);
+    Note("ProviderOwner", static_cast<DWORD>(reinterpret_cast<UINT_PTR>(owner)));
+    Note("ProviderCalls", Read("ProviderCalls") + 1);
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     for (DWORD start = GetTickCount(); GetTickCount() - start < Read("PumpMs"); Sleep(10)) {
         MSG message;
@@ -56,9 +52,10 @@ extern "C" __declspec(dllexport) BOOL WINAPI ENTRY(HWND owner) {
 }
 #else
 extern "C" __declspec(dllexport) DWORD WINAPI ENTRY(LPCSTR provider, HWND owner, DWORD reserved1, DWORD reserved2) {
-    NoteCall(owner);
     Note("ChangeProviderIsScrsave", provider && std::strcmp(provider, "SCRSAVE") == 0);
     Note("ChangeReserved", reserved1 | reserved2);
+    Note("ChangeOwner", static_cast<DWORD>(reinterpret_cast<UINT_PTR>(owner)));
+    Note("ChangeCalls", Read("ChangeCalls") + 1);
     return 0xDEADBEEF;  // the saver ignores the result
 }
 #endif
