@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,41 +51,40 @@ std::string Shown(HWND dialog) {
     return text + " [" + WindowText(GetDlgItem(dialog, IDC_CONFIG_REFRESH_SECONDS)) + "]";
 }
 
-struct ConfigDialogTest : ::testing::Test {
-    CleanSettingsKey clean;
-    std::unique_ptr<DialogThread> thread;
-    HWND dialog = nullptr;
+using ConfigDialogTest = DialogTest;
 
-    bool Open() {
-        thread = std::make_unique<DialogThread>(IDD_CONFIG, ConfigDialogProc);
-        dialog = WaitForDialog(thread->id);
-        return dialog != nullptr;
-    }
-    void Close(int button) {
-        ClickControl(dialog, button);
-        EXPECT_EQ(0, thread->WaitForEnd());
-    }
-};
-
-TEST_F(ConfigDialogTest, ShowsTheStoredSettings) {
-    // Wine is of the NT family: the screen image radio is always disabled.
+// Each case is then changed in every control and cancelled in its own way.
+// Wine is of the NT family: the screen image radio is always disabled.
+TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndCancelLeavesThemStored) {
     const struct {
         const char* name;
         std::vector<DWORD> stored;
         const char* shown;
+        void (*cancel)(HWND dialog);
     } cases[] = {
-        {"no key: the defaults", {}, "10 0 50 2000 xoxoo --- []"},
-        {"Power 1.5, Delay 0, Timeout -1", {5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []"},
-        {"Power 1.17, Delay 1500, Timeout 60", {3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]"},
-        {"screen image stored", {10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]"},
+        {"no key: the defaults", {}, "10 0 50 2000 xoxoo --- []", [](HWND d) { ClickControl(d, IDCANCEL); }},
+        {"Power 1.5, Delay 0, Timeout -1", {5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []",
+         [](HWND) { TapKey(VK_ESCAPE); }},
+        {"Power 1.17, Delay 1500, Timeout 60", {3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]",
+         [](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"screen image stored", {10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]",
+         [](HWND d) { ClickControl(d, IDCANCEL); }},
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
         Store(c.stored);
-        ASSERT_TRUE(Open()) << c.name;
+        const std::string before = Stored();
+        ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc)) << c.name;
         EXPECT_EQ("ZORV 2.0", WindowText(dialog)) << c.name;
         EXPECT_EQ(c.shown, Shown(dialog)) << c.name;
-        Close(IDCANCEL);
+        for (int id : {IDC_CONFIG_MODE_DESKTOP, IDC_CONFIG_MODE_RANDOM, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH})
+            ClickControl(dialog, id);
+        for (int id : {IDC_CONFIG_DENSITY, IDC_CONFIG_BLUR, IDC_CONFIG_STRENGTH, IDC_CONFIG_SPEED})
+            Type(dialog, id, {VK_HOME});
+        EXPECT_EQ(1, theFog.Density) << c.name << ": the setting follows the slider";
+        c.cancel(dialog);
+        EXPECT_EQ(0, thread->WaitForEnd()) << c.name;
+        EXPECT_EQ(before, Stored()) << c.name;
     }
 }
 
@@ -108,105 +106,48 @@ TEST_F(ConfigDialogTest, PartialKeyShowsTheErrorBoxAndOkThenStoresAFullSet) {
 }
 
 TEST_F(ConfigDialogTest, OkStoresExactlyWhatTheControlsHold) {
-    ASSERT_TRUE(Open());
-    ClickControl(dialog, IDC_CONFIG_MODE_RANDOM);
-    ClickControl(dialog, IDC_CONFIG_MIXPIX);
-    ClickControl(dialog, IDC_CONFIG_REFRESH);
-    FocusControl(dialog, IDC_CONFIG_REFRESH_SECONDS);
-    SendDlgItemMessageA(dialog, IDC_CONFIG_REFRESH_SECONDS, EM_SETSEL, 0, -1);
-    for (WORD key : {'9', '0'}) TapKey(key);
-    const struct {
-        int slider;
-        WORD key;
-        int taps;
-    } keys[] = {{IDC_CONFIG_DENSITY, VK_LEFT, 3}, {IDC_CONFIG_BLUR, VK_END, 1}, {IDC_CONFIG_STRENGTH, VK_HOME, 1},
-                {IDC_CONFIG_SPEED, VK_LEFT, 1}};
-    for (const auto& k : keys) {
-        FocusControl(dialog, k.slider);
-        for (int i = 0; i < k.taps; ++i) TapKey(k.key);
-    }
-    Settle(dialog);
+    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
+    for (int id : {IDC_CONFIG_MODE_RANDOM, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH}) ClickControl(dialog, id);
+    Type(dialog, IDC_CONFIG_REFRESH_SECONDS, {'9', '0'});
+    Type(dialog, IDC_CONFIG_DENSITY, {VK_LEFT, VK_LEFT, VK_LEFT});
+    Type(dialog, IDC_CONFIG_BLUR, {VK_END});
+    Type(dialog, IDC_CONFIG_STRENGTH, {VK_HOME});
+    Type(dialog, IDC_CONFIG_SPEED, {VK_LEFT});
     EXPECT_EQ("7 100 10 1999 oooxx -EE [90]", Shown(dialog));
     EXPECT_EQ("- - - - - - - ", Stored()) << "nothing is stored before OK";
     Close(IDOK);
     EXPECT_EQ("7 200 0 10 2 1 90 ", Stored());
 }
 
-TEST_F(ConfigDialogTest, CancelLeavesTheRegistryAsItWas) {
-    const struct {
-        const char* name;
-        std::vector<DWORD> stored;
-        void (*cancel)(HWND dialog);
-    } cases[] = {
-        {"Cancel button", {4, 133, 1, 44, 1, 700, 300}, [](HWND dialog) { ClickControl(dialog, IDCANCEL); }},
-        {"Escape key", {4, 133, 1, 44, 1, 700, 300}, [](HWND) { TapKey(VK_ESCAPE); }},
-        {"close box", {4, 133, 1, 44, 1, 700, 300}, [](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-        {"no key, Cancel button", {}, [](HWND dialog) { ClickControl(dialog, IDCANCEL); }},
-    };
-    for (const auto& c : cases) {
-        DeleteSettingsKey();
-        Store(c.stored);
-        const std::string before = Stored();
-        ASSERT_TRUE(Open()) << c.name;
-        ClickControl(dialog, IDC_CONFIG_MODE_RANDOM);
-        ClickControl(dialog, IDC_CONFIG_MIXPIX);
-        ClickControl(dialog, IDC_CONFIG_REFRESH);
-        FocusControl(dialog, IDC_CONFIG_DENSITY);
-        TapKey(VK_HOME);
-        Settle(dialog);
-        EXPECT_EQ(1, theFog.Density) << c.name << ": the setting follows the slider";
-        c.cancel(dialog);
-        EXPECT_EQ(0, thread->WaitForEnd()) << c.name;
-        EXPECT_EQ(before, Stored()) << c.name;
-    }
-}
-
-TEST_F(ConfigDialogTest, SliderChangesItsSettingOnlyAtTheEndOfTracking) {
-    ASSERT_TRUE(Open());
-    // A key: the slider moves as it goes down, the setting as it comes up.
-    FocusControl(dialog, IDC_CONFIG_DENSITY);
-    PressKey(VK_LEFT, true);
-    Settle(dialog);
-    EXPECT_EQ(9, SendDlgItemMessageA(dialog, IDC_CONFIG_DENSITY, TBM_GETPOS, 0, 0));
-    EXPECT_EQ(10, theFog.Density);
-    PressKey(VK_LEFT, false);
-    Settle(dialog);
-    EXPECT_EQ(9, theFog.Density);
-    // A drag of the Strength thumb with the mouse.
+TEST_F(ConfigDialogTest, SliderDragChangesItsSettingOnlyAtTheEndOfTracking) {
+    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
     HWND strength = GetDlgItem(dialog, IDC_CONFIG_STRENGTH);
     RECT thumb = {};
     SendMessageA(strength, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
     POINT grip = {(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
     ClientToScreen(strength, &grip);
-    MoveMouseTo(grip);
-    MouseButton(true);
-    for (int step = 1; step <= 4; ++step) MoveMouseTo({grip.x + 10 * step, grip.y});
+    Mouse(MOUSEEVENTF_MOVE, grip);
+    Mouse(MOUSEEVENTF_LEFTDOWN);
+    for (int step = 1; step <= 4; ++step) Mouse(MOUSEEVENTF_MOVE, {grip.x + 10 * step, grip.y});
     Settle(dialog);
     LRESULT dragged = SendMessageA(strength, TBM_GETPOS, 0, 0);
     EXPECT_GT(dragged, 50) << "the thumb follows the mouse";
     EXPECT_EQ(50, theFog.Ray) << "the setting waits for the end of the drag";
-    MouseButton(false);
+    Mouse(MOUSEEVENTF_LEFTUP);
     Settle(dialog);
     EXPECT_EQ(dragged, theFog.Ray);
 }
 
-TEST_F(ConfigDialogTest, ImagesButtonIsEnabledInTheRandomImageModeOnlyAndOpensTheImagesDialog) {
+// The screen image radio stays disabled on NT; "..." opens the images dialog.
+TEST_F(ConfigDialogTest, ImagesButtonIsEnabledInTheRandomImageModeOnly) {
     Store({10, 100, 1, 50, 2, 0, kOff});
-    ASSERT_TRUE(Open());
-    const struct {
-        int radio;
-        bool imagesEnabled;
-        int mode;
-    } clicks[] = {
-        {IDC_CONFIG_MODE_DESKTOP, false, 1},
-        {IDC_CONFIG_MODE_SCREEN, false, 1},  // disabled on NT: nothing changes
-        {IDC_CONFIG_MODE_RANDOM, true, 2},
-    };
-    for (const auto& c : clicks) {
-        ClickControl(dialog, c.radio);
-        EXPECT_EQ(c.imagesEnabled, IsEnabled(dialog, IDC_CONFIG_IMAGES)) << "after a click on " << c.radio;
-        EXPECT_EQ(c.mode, theFog.BackgroundMode) << "after a click on " << c.radio;
-    }
+    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
+    ClickControl(dialog, IDC_CONFIG_MODE_DESKTOP);
+    ClickControl(dialog, IDC_CONFIG_MODE_SCREEN);
+    EXPECT_EQ("10 0 50 2000 xoxoo --- []", Shown(dialog));
+    EXPECT_EQ(1, theFog.BackgroundMode);
+    ClickControl(dialog, IDC_CONFIG_MODE_RANDOM);
+    EXPECT_TRUE(IsEnabled(dialog, IDC_CONFIG_IMAGES));
     ClickControl(dialog, IDC_CONFIG_IMAGES);
     HWND images = WaitForDialog(thread->id, dialog);
     ASSERT_TRUE(images);
@@ -220,25 +161,20 @@ TEST_F(ConfigDialogTest, OkStoresTheShownPeriodBroughtIntoRange) {
     const struct {
         const char* name;
         DWORD stored;
-        const char* typed;  // nullptr: nothing typed
+        std::vector<WORD> typed;
         DWORD expected;
     } cases[] = {
-        {"Refresh ticked: the default period", kOff, nullptr, 60},
-        {"typed in range", 120, "45", 45},
-        {"typed below the range", 120, "5", 30},
-        {"typed above the range", 120, "99999", 3600},
-        {"stored above the range", 7200, nullptr, 3600},
+        {"Refresh ticked: the default period", kOff, {}, 60},
+        {"typed below the range", 120, {'5'}, 30},
+        {"typed above the range", 120, {'9', '9', '9', '9', '9'}, 3600},
+        {"stored above the range", 7200, {}, 3600},
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
         Store({10, 100, 1, 50, 1, 0, c.stored});
-        ASSERT_TRUE(Open()) << c.name;
+        ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc)) << c.name;
         if (c.stored == kOff) ClickControl(dialog, IDC_CONFIG_REFRESH);
-        if (c.typed) {
-            FocusControl(dialog, IDC_CONFIG_REFRESH_SECONDS);
-            SendDlgItemMessageA(dialog, IDC_CONFIG_REFRESH_SECONDS, EM_SETSEL, 0, -1);
-            for (const char* key = c.typed; *key; ++key) TapKey(static_cast<WORD>(*key));
-        }
+        if (!c.typed.empty()) Type(dialog, IDC_CONFIG_REFRESH_SECONDS, c.typed);
         Close(IDOK);
         DWORD stored = 0;
         EXPECT_TRUE(ReadDword(kKey, "Timeout", stored) && stored == c.expected) << c.name << ": " << stored;
@@ -262,9 +198,9 @@ LRESULT CALLBACK StripesProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return 0;
 }
 
-// Mode 0 shows the screen's top-left corner, here a striped window, with
-// one puff of Strength 20 (at most 40 pixels from the centre); Update
-// draws a new puff on a fresh copy.
+// Mode 0 shows the screen's top-left corner, here a striped window, with a
+// puff of Strength 20 (at most 40 pixels from the centre); Update draws a
+// new puff on a fresh copy.
 TEST_F(ConfigDialogTest, PreviewDrawsAPuffOnTheScreenImage) {
     WNDCLASSA windowClass = {0, StripesProc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "Stripes"};
     RegisterClassA(&windowClass);
@@ -272,27 +208,21 @@ TEST_F(ConfigDialogTest, PreviewDrawsAPuffOnTheScreenImage) {
                                    300, nullptr, nullptr, nullptr, nullptr);
     UpdateWindow(stripes);
     Store({10, 100, 0, 20, 0, 0, kOff});
-    ASSERT_TRUE(Open());
+    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
     HWND preview = GetDlgItem(dialog, IDC_CONFIG_PREVIEW);
     RECT size = {};
     GetClientRect(preview, &size);
-    ASSERT_GT(size.right, 100);
-    std::string puffs[2];
+    std::string puffs[2];  // the pixels off the stripes
     for (std::string& puff : puffs) {
         Settle(dialog, 300);
-        int outside = 0;
         HDC dc = GetDC(preview);
         for (int y = 1; y < size.bottom - 1; ++y)  // inside the control's frame
-            for (int x = 1; x < size.right - 1; ++x) {
-                COLORREF pixel = GetPixel(dc, x, y);
-                if (std::abs(x - size.right / 2) > 40 || std::abs(y - size.bottom / 2) > 40)
-                    outside += pixel != StripeAt(x);
-                else if (pixel != StripeAt(x))
-                    puff += std::to_string(x) + "," + std::to_string(y) + " ";
-            }
+            for (int x = 1; x < size.right - 1; ++x)
+                if (GetPixel(dc, x, y) != StripeAt(x))
+                    puff += (std::abs(x - size.right / 2) > 40 || std::abs(y - size.bottom / 2) > 40 ? "far " : "") +
+                            std::to_string(x) + "," + std::to_string(y) + " ";
         ReleaseDC(preview, dc);
-        EXPECT_EQ(0, outside) << "the screen's corner, pixel for pixel";
-        EXPECT_FALSE(puff.empty()) << "a puff at the centre";
+        EXPECT_TRUE(!puff.empty() && puff.find("far") == std::string::npos) << puff;
         ClickControl(dialog, IDC_CONFIG_UPDATE);
     }
     EXPECT_NE(puffs[0], puffs[1]) << "a new puff";

@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -22,12 +26,9 @@ public:
     DialogThread(int resourceId, DLGPROC procedure) : resourceId_(resourceId), procedure_(procedure) {
         thread_ = CreateThread(nullptr, 0, Run, this, 0, &id);
     }
-    ~DialogThread() {  // cancels whatever the thread still shows, then waits for it
-        for (int round = 0; round < 100 && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; ++round) {
-            EnumThreadWindows(id, CancelVisible, 0);
-            PumpMessagesFor(100);
-        }
-        if (WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) TerminateThread(thread_, 1);
+    ~DialogThread() {  // cancels whatever the thread still shows until it ends
+        PumpUntil([this] { return EnumThreadWindows(id, CancelVisible, 0), WaitForSingleObject(thread_, 50) == 0; }, 10000);
+        TerminateThread(thread_, 1);  // a hung dialog; nothing once the thread has ended
         CloseHandle(thread_);
     }
     INT_PTR WaitForEnd() {  // the end code, or -2 when it is still open
@@ -57,9 +58,7 @@ struct DialogSearch {
     HWND owner, except, found;
     static BOOL CALLBACK Accept(HWND window, LPARAM context) {
         auto* s = reinterpret_cast<DialogSearch*>(context);
-        char name[16] = {};
-        GetClassNameA(window, name, sizeof name);
-        if (window == s->except || std::string(name) != "#32770" || !IsWindowVisible(window) ||
+        if (window == s->except || GetClassLongA(window, GCW_ATOM) != 0x8002 || !IsWindowVisible(window) ||
             GetWindow(window, GW_OWNER) != s->owner)
             return TRUE;
         s->found = window;
@@ -85,18 +84,14 @@ inline bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(d
 
 // Real input through the system's input queue, one event at a time: events
 // too close together may reach the window as one.
-inline void Send(INPUT input) {
-    SendInput(1, &input, sizeof input);
-    Sleep(15);
-}
-
 inline void PressKey(WORD virtualKey, bool down) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = virtualKey;
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    Send(input);
+    SendInput(1, &input, sizeof input);
+    Sleep(15);
 }
 
 inline void TapKey(WORD virtualKey) {
@@ -104,27 +99,22 @@ inline void TapKey(WORD virtualKey) {
     PressKey(virtualKey, false);
 }
 
-inline void MoveMouseTo(POINT p) {
+// A mouse event; with MOUSEEVENTF_MOVE, to the point on the screen.
+inline void Mouse(DWORD flags, POINT p = {}) {
     INPUT input = {};
     input.type = INPUT_MOUSE;
     input.mi.dx = static_cast<LONG>(p.x * 65535LL / (GetSystemMetrics(SM_CXSCREEN) - 1));
     input.mi.dy = static_cast<LONG>(p.y * 65535LL / (GetSystemMetrics(SM_CYSCREEN) - 1));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    Send(input);
-}
-
-inline void MouseButton(bool down) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    Send(input);
+    input.mi.dwFlags = flags | (flags & MOUSEEVENTF_MOVE ? MOUSEEVENTF_ABSOLUTE : 0);
+    SendInput(1, &input, sizeof input);
+    Sleep(15);
 }
 
 inline void ClickAt(HWND dialog, POINT screen) {
     Settle(dialog, 20);
-    MoveMouseTo(screen);
-    MouseButton(true);
-    MouseButton(false);
+    Mouse(MOUSEEVENTF_MOVE, screen);
+    Mouse(MOUSEEVENTF_LEFTDOWN);
+    Mouse(MOUSEEVENTF_LEFTUP);
     Settle(dialog);
 }
 
@@ -139,3 +129,27 @@ inline void FocusControl(HWND dialog, int id) {  // gives the control the keyboa
     SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
     Settle(dialog);
 }
+
+// Focuses the control and presses the keys; an edit box's text is replaced.
+inline void Type(HWND dialog, int id, const std::vector<WORD>& keys) {
+    FocusControl(dialog, id);
+    SendDlgItemMessageA(dialog, id, EM_SETSEL, 0, -1);
+    for (WORD key : keys) TapKey(key);
+    Settle(dialog);
+}
+
+// One dialog at a time, with no settings stored before or after the test.
+struct DialogTest : ::testing::Test {
+    CleanSettingsKey clean;
+    std::unique_ptr<DialogThread> thread;
+    HWND dialog = nullptr;
+
+    bool Open(int resourceId, DLGPROC procedure) {
+        thread = std::make_unique<DialogThread>(resourceId, procedure);
+        return (dialog = WaitForDialog(thread->id)) != nullptr;
+    }
+    void Close(int button) {
+        ClickControl(dialog, button);
+        EXPECT_EQ(0, thread->WaitForEnd());
+    }
+};
