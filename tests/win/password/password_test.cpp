@@ -101,9 +101,10 @@ TEST_F(PasswordTest, ARefusedCloseKeepsTheSaverAndTheNextAcceptedOneEndsIt) {
                              run.Await({WM_CLOSE, VerifyRequest, WM_DESTROY}, 2)));
     EXPECT_EQ(reinterpret_cast<UINT_PTR>(run.window), Record("ProviderOwner"));
     EXPECT_EQ(1u, Record("ProviderRunningWhenAsked"));
-    HCURSOR cursor = LoadCursorA(nullptr, IDC_ARROW);
-    run.OnSaverThread([&] { cursor = GetCursor(); });
-    EXPECT_EQ(nullptr, cursor);  // the provider showed it; the saver hides it again
+    CURSORINFO cursor = {};
+    cursor.cbSize = sizeof cursor;
+    GetCursorInfo(&cursor);
+    EXPECT_EQ(nullptr, cursor.hCursor);  // the provider showed it; the saver hides it again
 
     // The reference moved with the refusal: standing still closes nothing.
     // AutoPlay is cancelled while a password guards; the close it brings
@@ -127,42 +128,25 @@ TEST_F(PasswordTest, ARefusedCloseKeepsTheSaverAndTheNextAcceptedOneEndsIt) {
     EXPECT_EQ(FALSE, SaverRunningState());
 }
 
+// Each close reads the clock, and each question's end once more: close 1
+// asks (1000 to 1300), close 2 at 1499 is refused unasked, close 3 at 1500
+// asks (ending 16 ms before the tick count wraps), close 4 comes 199 ms
+// later across the wrap and is refused unasked, close 5 at 200 ms asks.
 TEST_F(PasswordTest, AfterARefusalTheProviderRestsFor200MillisecondsAcrossTheTickWrapToo) {
-    const struct {
-        const char* name;
-        DWORD questionEnds, nextClose;
-        bool asksAgain;
-    } cases[] = {
-        {"199 ms later", 1300, 1499, false},
-        {"200 ms later", 1300, 1500, true},
-        {"199 ms later across the wrap", 0xFFFFFFF0, 0xFFFFFFF0 + 199u, false},
-        {"200 ms later across the wrap", 0xFFFFFFF0, 0xFFFFFFF0 + 200u, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ResetHost(1);
-        UseClock({c.questionEnds - 300, c.questionEnds, c.nextClose});
-        SaverRun run;
-        run.Forget();
-        SendMessageA(run.window, WM_CLOSE, 0, 0);  // the first close of a run always asks
-        SendMessageA(run.window, WM_CLOSE, 0, 0);
-        std::vector<Msg> expected = {{WM_CLOSE, 0, 0}, {VerifyRequest, 0, 0}, {WM_CLOSE, 0, 0}, {VerifyRequest, 0, 0}};
-        if (!c.asksAgain) expected.pop_back();
-        EXPECT_TRUE(SameSequence(expected, run.Received({WM_CLOSE, VerifyRequest})));
-    }
+    UseClock({1000, 1300, 1499, 1500, 0xFFFFFFF0, 0xFFFFFFF0 + 199u, 0xFFFFFFF0 + 200u});
+    SaverRun run;
+    run.Forget();
+    for (int close = 1; close <= 5; ++close) SendMessageA(run.window, WM_CLOSE, 0, 0);
+    const Msg c = {WM_CLOSE, 0, 0}, v = {VerifyRequest, 0, 0};
+    EXPECT_TRUE(SameSequence({c, v, c, c, v, c, c, v}, run.Received({WM_CLOSE, VerifyRequest})));
 }
 
 TEST_F(PasswordTest, ACloseWhileTheProviderAsksIsRefusedUnasked) {
-    WriteDword(kRecords, "PumpMs", 300);
+    WriteDword(kRecords, "AskMs", 300);  // meanwhile a key and another close arrive
     UseClock({1000});
     SaverRun run;
     run.Forget();
-    // Queued on the saver's own thread: the provider's loop dispatches them.
-    run.OnSaverThread([&run] {
-        PostMessageA(run.window, WM_KEYDOWN, 'A', 0);
-        PostMessageA(run.window, WM_CLOSE, 0, 0);
-        SendMessageA(run.window, WM_CLOSE, 0, 0);
-    });
+    SendMessageA(run.window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(SameSequence({{WM_CLOSE, 0, 0}, {VerifyRequest, 0, 0}, {WM_KEYDOWN, 'A'}, {WM_CLOSE, 0, 0}},
                              run.Await({WM_CLOSE, VerifyRequest, WM_KEYDOWN}, 4)));
     EXPECT_TRUE(IsWindow(run.window));

@@ -11,8 +11,7 @@
 
 namespace {
 
-constexpr UINT kMarker = WM_USER + 0x7A0;   // not recorded: see Settle
-constexpr UINT kRunCode = WM_USER + 0x7A1;  // lParam: a std::function to run
+constexpr UINT kMarker = WM_USER + 0x7A0;  // not recorded: see Settle
 
 std::mutex lock;
 std::vector<Msg> records;
@@ -21,12 +20,10 @@ WNDPROC saverProc = nullptr;
 HWND* created = nullptr;
 
 LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kRunCode) (*reinterpret_cast<const std::function<void()>*>(lParam))();
-    if (message == kMarker) InterlockedIncrement(&markersSeen);
-    if (message == kRunCode || message == kMarker) return 0;
+    if (message == kMarker) return InterlockedIncrement(&markersSeen);
     std::unique_lock<std::mutex> hold(lock);
     const size_t index = records.size();
-    records.push_back({message, wParam, kAny, lParam, SaverRunningState()});
+    records.push_back({message, wParam, kAny, SaverRunningState()});
     hold.unlock();
     LRESULT result = CallWindowProcA(saverProc, window, message, wParam, lParam);
     hold.lock();
@@ -50,17 +47,17 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 ::testing::AssertionResult SameSequence(const std::vector<Msg>& expected, const std::vector<Msg>& received) {
-    bool same = expected.size() == received.size();
-    for (size_t i = 0; same && i < expected.size(); ++i) {
-        const Msg &e = expected[i], &r = received[i];
-        same = e.message == r.message && e.wParam == r.wParam && (e.result == kAny || e.result == r.result);
-    }
+    auto same = [](const Msg& e, const Msg& r) {
+        return e.message == r.message && e.wParam == r.wParam && (e.result == kAny || e.result == r.result);
+    };
+    if (std::equal(expected.begin(), expected.end(), received.begin(), received.end(), same))
+        return ::testing::AssertionSuccess();
     auto failure = ::testing::AssertionFailure() << std::hex << "message/wParam->answer; expected:";
     for (const std::vector<Msg>* list : {&expected, &received}) {
         for (const Msg& m : *list) failure << " 0x" << m.message << "/0x" << m.wParam << "->0x" << m.result;
         failure << (list == &expected ? "\nreceived:" : "");
     }
-    return same ? ::testing::AssertionSuccess() : failure;
+    return failure;
 }
 
 void ResetHost(int isWin9x) {
@@ -96,10 +93,6 @@ SaverRun::~SaverRun() {
     if (!PumpUntil([this] { return Ended(); }, 10000)) TerminateThread(thread_, 1);
     UnregisterClassA(kSaverClassName, host.instance);
     CloseHandle(thread_);
-}
-
-void SaverRun::OnSaverThread(const std::function<void()>& code) {
-    SendMessageA(window, kRunCode, 0, reinterpret_cast<LPARAM>(&code));
 }
 
 // A marker posted and seen, three times over. A window destroyed

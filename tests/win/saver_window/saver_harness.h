@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -21,7 +20,6 @@ struct Msg {
     UINT message;
     WPARAM wParam = 0;
     LRESULT result = kAny;
-    LPARAM lParam = 0;
     BOOL running = 2;
 };
 ::testing::AssertionResult SameSequence(const std::vector<Msg>& expected, const std::vector<Msg>& received);
@@ -38,7 +36,6 @@ public:
     HWND window = nullptr;
     int result = 0x7EADBEEF;
 
-    void OnSaverThread(const std::function<void()>& code);
     // Lets the saver's queue run dry, including what its handlers post.
     void Settle();
     std::vector<Msg> Received(std::initializer_list<UINT> numbers) const;

@@ -35,8 +35,9 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
 }
 
 #ifdef PROVIDER
-// A real provider shows a dialog, whose modal loop dispatches the saver's
-// messages and shows the cursor.
+// A real provider shows a dialog, whose modal loop shows the cursor and
+// dispatches the saver's messages: for "AskMs", with a key and another
+// close that arrive meanwhile.
 extern "C" __declspec(dllexport) BOOL WINAPI ENTRY(HWND owner) {
     BOOL running = 2;
     SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
@@ -44,7 +45,11 @@ extern "C" __declspec(dllexport) BOOL WINAPI ENTRY(HWND owner) {
     Note("ProviderOwner", static_cast<DWORD>(reinterpret_cast<UINT_PTR>(owner)));
     Note("ProviderCalls", Read("ProviderCalls") + 1);
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    for (DWORD start = GetTickCount(); GetTickCount() - start < Read("PumpMs"); Sleep(10)) {
+    if (Read("AskMs")) {
+        PostMessageA(owner, WM_KEYDOWN, 'A', 0);
+        PostMessageA(owner, WM_CLOSE, 0, 0);
+    }
+    for (DWORD start = GetTickCount(); GetTickCount() - start < Read("AskMs"); Sleep(10)) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     }
