@@ -94,11 +94,6 @@ inline void PressKey(WORD virtualKey, bool down) {
     Sleep(15);
 }
 
-inline void TapKey(WORD virtualKey) {
-    PressKey(virtualKey, true);
-    PressKey(virtualKey, false);
-}
-
 // A mouse event; with MOUSEEVENTF_MOVE, to the point on the screen.
 inline void Mouse(DWORD flags, POINT p = {}) {
     INPUT input = {};
@@ -110,31 +105,29 @@ inline void Mouse(DWORD flags, POINT p = {}) {
     Sleep(15);
 }
 
-inline void ClickAt(HWND dialog, POINT screen) {
+// A real left click in the middle of `area` of the window (its client area
+// when empty).
+inline void ClickAt(HWND dialog, HWND window, RECT area = {}) {
+    if (IsRectEmpty(&area)) GetClientRect(window, &area);
+    POINT middle = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+    ClientToScreen(window, &middle);
     Settle(dialog, 20);
-    Mouse(MOUSEEVENTF_MOVE, screen);
+    Mouse(MOUSEEVENTF_MOVE, middle);
     Mouse(MOUSEEVENTF_LEFTDOWN);
     Mouse(MOUSEEVENTF_LEFTUP);
     Settle(dialog);
 }
 
-inline void ClickControl(HWND dialog, int id) {
-    RECT r = {};
-    GetWindowRect(GetDlgItem(dialog, id), &r);
-    ClickAt(dialog, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-}
+inline void ClickControl(HWND dialog, int id) { ClickAt(dialog, GetDlgItem(dialog, id)); }
 
-inline void FocusControl(HWND dialog, int id) {  // gives the control the keyboard
+// Gives the control the keyboard and taps the keys; an edit box's text is
+// replaced.
+inline void Type(HWND dialog, int id, const std::vector<WORD>& keys) {
     SetForegroundWindow(dialog);
     SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
     Settle(dialog);
-}
-
-// Focuses the control and presses the keys; an edit box's text is replaced.
-inline void Type(HWND dialog, int id, const std::vector<WORD>& keys) {
-    FocusControl(dialog, id);
     SendDlgItemMessageA(dialog, id, EM_SETSEL, 0, -1);
-    for (WORD key : keys) TapKey(key);
+    for (WORD key : keys) PressKey(key, true), PressKey(key, false);
     Settle(dialog);
 }
 
