@@ -34,23 +34,11 @@ LONG WINAPI ExecuteTheHandler(EXCEPTION_POINTERS* fault) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-LRESULT CALLBACK FaultingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) WriteThroughNull();
-    return DefWindowProcA(window, message, wParam, lParam);
-}
+LRESULT CALLBACK FaultingProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_APP ? WriteThroughNull() : 0; }
 
 TEST(FaultGuard, AFaultEndsTheModeAndClearsTheRunningStateOnThe9xFamily) {
-    WNDCLASSA faulting = {};
-    faulting.lpfnWndProc = FaultingProc;
-    faulting.lpszClassName = "ZorvFaulting";
-    RegisterClassA(&faulting);
-    HWND window = CreateWindowA("ZorvFaulting", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    auto dispatchAFaultingMessage = [window] {
-        PostMessageA(window, WM_APP, 0, 0);
-        MSG message;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
-        return 3;
-    };
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FaultingProc));
     const struct {
         const char* name;
         int isWin9x;
@@ -58,9 +46,13 @@ TEST(FaultGuard, AFaultEndsTheModeAndClearsTheRunningStateOnThe9xFamily) {
         DWORD fault;
     } cases[] = {
         {"no fault: the mode's result", 1, [] { return 7; }, 0},
-        {"null write, 95/98 family", 1, WriteThroughNull, EXCEPTION_ACCESS_VIOLATION},
-        {"null write, NT family", 0, WriteThroughNull, EXCEPTION_ACCESS_VIOLATION},
-        {"in a dispatched message, as in the saver's loop", 1, dispatchAFaultingMessage, EXCEPTION_ACCESS_VIOLATION},
+        {"a null write on the NT family", 0, WriteThroughNull, EXCEPTION_ACCESS_VIOLATION},
+        {"a null write in a dispatched message, as in the saver's loop", 1, [window] {
+             PostMessageA(window, WM_APP, 0, 0);
+             MSG message;
+             while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+             return 7;
+         }, EXCEPTION_ACCESS_VIOLATION},
     };
     LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(ExecuteTheHandler);
     BOOL running = TRUE;

@@ -31,14 +31,13 @@ TEST_F(SaverProcessTest, AFullScreenRunCoversTheScreenStaysSingleAndEndsWithZero
     RunningProcess saver(SaverWith("/s"));
     HWND window = WaitForWindow("Screen Saver");
     ASSERT_TRUE(window);
-    EXPECT_EQ(0x96000000u, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)));
     EXPECT_EQ(static_cast<DWORD>(WS_EX_TOPMOST), static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
-    RECT rect = {}, screen = {};
+    RECT rect = {};
     GetWindowRect(window, &rect);
-    SetRect(&screen, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-            GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-            GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    EXPECT_TRUE(EqualRect(&screen, &rect));
+    EXPECT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), rect.left);
+    EXPECT_EQ(GetSystemMetrics(SM_YVIRTUALSCREEN), rect.top);
+    EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), rect.right - rect.left);
+    EXPECT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), rect.bottom - rect.top);
 
     // A second start leaves the first in front and ends with 0.
     EXPECT_EQ(0u, RunProcess(SaverWith("-S"), 20000));
@@ -62,12 +61,9 @@ LRESULT CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 TEST_F(SaverProcessTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWithIt) {
-    WNDCLASSA pageClass = {};
-    pageClass.lpfnWndProc = SettingsPageProc;
-    pageClass.lpszClassName = "ZorvSettingsPage";
-    RegisterClassA(&pageClass);
-    HWND page = CreateWindowA("ZorvSettingsPage", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 180, 160,
-                              nullptr, nullptr, nullptr, nullptr);
+    HWND page = CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 180, 160, nullptr, nullptr,
+                              nullptr, nullptr);
+    SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SettingsPageProc));
     RunningProcess preview(SaverWith("/p " + std::to_string(reinterpret_cast<UINT_PTR>(page))));
     HWND window = WaitForWindow("Preview", page);
     ASSERT_TRUE(window);

@@ -98,7 +98,6 @@ TEST_F(SaverTest, InputEndsTheRunAtTheRightStep) {
         {"back and forth", {move(502, 402), move(498, 398), move(502, 402), move(496, 400), move(500, 404)}, 0},
         {"a real key", {[](HWND) { PressKey('A'); }}, 1},
         {"a real left click", {[](HWND) { mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0); }}, 1},
-        {"a real right click", {[](HWND) { mouse_event(MOUSEEVENTF_RIGHTDOWN | MOUSEEVENTF_RIGHTUP, 0, 0, 0, 0); }}, 1},
         {"a real move of 6 pixels", {[](HWND) { SetCursorPos(kStart.x + 6, kStart.y); }}, 1},
     };
     for (int isWin9x : {0, 1}) {
