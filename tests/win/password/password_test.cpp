@@ -152,18 +152,6 @@ TEST_F(PasswordTest, ACloseWhileTheProviderAsksIsRefusedUnasked) {
     EXPECT_TRUE(IsWindow(run.window));
 }
 
-TEST_F(PasswordTest, APreviewNeverAsksButTheAutoPlayQuestionClosesIt) {
-    HWND parent = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 120, 90, nullptr, nullptr, nullptr, nullptr);
-    SaverRun run(parent);
-    run.Forget();
-    SendMessageA(run.window, kAutoPlay, 0, 0);
-    ASSERT_TRUE(run.WaitForEnd());
-    EXPECT_TRUE(SameSequence({{kAutoPlay, 0, 0}, {WM_CLOSE}, {WM_DESTROY}},
-                             run.Received({kAutoPlay, WM_CLOSE, VerifyRequest, WM_DESTROY})));
-    EXPECT_EQ(0u, Record("ProviderLoads"));
-    DestroyWindow(parent);
-}
-
 // End to end: "zorv98.scr" poses as Windows 98, "zorvnt.scr" does not.
 std::string SaverCommand(const char* program, bool withEntries, const std::string& tail) {
     return "\"" + OwnFolder() + (withEntries ? "" : "without_entry\\") + program + "\" " + tail;
@@ -178,23 +166,23 @@ TEST_F(PasswordTest, TheSwitchAndTheProviderDecideWhetherAFullScreenRunIsProtect
         const char* name;
         const char* program;
         bool withEntries;
-        DWORD type;  // REG_NONE: no value
-        std::vector<BYTE> data;
+        std::vector<BYTE> value;  // none: no value
         DWORD loads, protects;
     } cases[] = {
-        {"number 1", "zorv98.scr", true, REG_DWORD, {1, 0, 0, 0}, 1, 1},
-        {"4 bytes with only the high one set", "zorv98.scr", true, REG_BINARY, {0, 0, 0, 1}, 1, 1},
-        {"1 byte 1: the low byte of a zeroed number", "zorv98.scr", true, REG_BINARY, {1}, 1, 1},
-        {"number 0", "zorv98.scr", true, REG_DWORD, {0, 0, 0, 0}, 0, 0},
-        {"missing", "zorv98.scr", true, REG_NONE, {}, 0, 0},
-        {"5 bytes: too long for the number", "zorv98.scr", true, REG_BINARY, {1, 0, 0, 0, 0}, 0, 0},
-        {"a provider without the entry: freed at once", "zorv98.scr", false, REG_DWORD, {1, 0, 0, 0}, 1, 0},
-        {"NT family: the switch is ignored", "zorvnt.scr", true, REG_DWORD, {1, 0, 0, 0}, 0, 0},
+        {"number 1", "zorv98.scr", true, {1, 0, 0, 0}, 1, 1},
+        {"number 0x1000000", "zorv98.scr", true, {0, 0, 0, 1}, 1, 1},
+        {"1 byte 1: the low byte of a zeroed number", "zorv98.scr", true, {1}, 1, 1},
+        {"number 0", "zorv98.scr", true, {0, 0, 0, 0}, 0, 0},
+        {"missing", "zorv98.scr", true, {}, 0, 0},
+        {"5 bytes: too long for the number", "zorv98.scr", true, {1, 0, 0, 0, 0}, 0, 0},
+        {"a provider without the entry: freed at once", "zorv98.scr", false, {1, 0, 0, 0}, 1, 0},
+        {"NT family: the switch is ignored", "zorvnt.scr", true, {1, 0, 0, 0}, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
-        if (c.type != REG_NONE) WriteBinary(kDesktop, kSwitch, c.data.data(), static_cast<DWORD>(c.data.size()), c.type);
+        const DWORD size = static_cast<DWORD>(c.value.size());
+        if (size) WriteBinary(kDesktop, kSwitch, c.value.data(), size, size == 4 ? REG_DWORD : REG_BINARY);
         WriteDword(kRecords, "Answer", 1);
         RunningProcess saver(SaverCommand(c.program, c.withEntries, "/s"));
         ASSERT_TRUE(PumpUntil([] { return FindWindowA(kSaverClassName, "Screen Saver") != nullptr; }, 10000));
@@ -212,7 +200,7 @@ TEST_F(PasswordTest, TheSwitchAndTheProviderDecideWhetherAFullScreenRunIsProtect
 TEST_F(PasswordTest, ThePasswordChangeModeCallsTheSystemsEntryAndFreesItsLibrary) {
     HWND foreground = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 80, 60, nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(foreground);
-    HWND given = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND given = GetDesktopWindow();
     const struct {
         const char* program;
         bool withEntries;
@@ -237,7 +225,6 @@ TEST_F(PasswordTest, ThePasswordChangeModeCallsTheSystemsEntryAndFreesItsLibrary
         EXPECT_EQ(reinterpret_cast<UINT_PTR>(c.owner), Record("ChangeOwner"));
         EXPECT_EQ(0u, Record("ChangeReserved"));
     }
-    DestroyWindow(given);
     DestroyWindow(foreground);
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <mutex>
 #include <utility>
 
@@ -81,7 +80,7 @@ SaverRun::SaverRun(HWND parent) : parent_(parent) {
 
 DWORD WINAPI SaverRun::ThreadMain(LPVOID self) {
     HHOOK hook = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
-    static_cast<SaverRun*>(self)->result = RunSaver(static_cast<SaverRun*>(self)->parent_);
+    RunSaver(static_cast<SaverRun*>(self)->parent_);
     UnhookWindowsHookEx(hook);
     return 0;
 }
@@ -108,9 +107,8 @@ void SaverRun::Settle() {
 std::vector<Msg> SaverRun::Received(std::initializer_list<UINT> numbers) const {
     std::lock_guard<std::mutex> hold(lock);
     std::vector<Msg> chosen;
-    std::copy_if(records.begin(), records.end(), std::back_inserter(chosen), [&](const Msg& m) {
-        return std::find(numbers.begin(), numbers.end(), m.message) != numbers.end();
-    });
+    for (const Msg& m : records)
+        if (std::find(numbers.begin(), numbers.end(), m.message) != numbers.end()) chosen.push_back(m);
     return chosen;
 }
 

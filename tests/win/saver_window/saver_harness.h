@@ -34,7 +34,6 @@ public:
     explicit SaverRun(HWND parent = nullptr);  // returns once the window exists
     ~SaverRun();
     HWND window = nullptr;
-    int result = 0x7EADBEEF;
 
     // Lets the saver's queue run dry, including what its handlers post.
     void Settle();

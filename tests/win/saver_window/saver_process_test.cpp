@@ -32,12 +32,10 @@ TEST_F(SaverProcessTest, AFullScreenRunCoversTheScreenStaysSingleAndEndsWithZero
     HWND window = WaitForWindow("Screen Saver");
     ASSERT_TRUE(window);
     EXPECT_EQ(static_cast<DWORD>(WS_EX_TOPMOST), static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    EXPECT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), rect.left);
-    EXPECT_EQ(GetSystemMetrics(SM_YVIRTUALSCREEN), rect.top);
-    EXPECT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), rect.right - rect.left);
-    EXPECT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), rect.bottom - rect.top);
+    RECT placed = {}, screen = {0, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    OffsetRect(&screen, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN));
+    GetWindowRect(window, &placed);
+    EXPECT_TRUE(EqualRect(&screen, &placed));
 
     // A second start leaves the first in front and ends with 0.
     EXPECT_EQ(0u, RunProcess(SaverWith("-S"), 20000));
@@ -74,10 +72,10 @@ TEST_F(SaverProcessTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWi
     EXPECT_TRUE(EqualRect(&client, &placed));
 
     // What would end a full-screen run.
-    for (UINT input : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_ACTIVATEAPP})
-        PostMessageA(window, input, 0, 0);
-    PostMessageA(window, WM_POWER, 3, 0);
-    PostMessageA(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    const UINT inputs[][2] = {{WM_KEYDOWN, 'A'},      {WM_SYSKEYDOWN, VK_MENU}, {WM_LBUTTONDOWN, 0}, {WM_RBUTTONDOWN, 0},
+                              {WM_MBUTTONDOWN, 0},     {WM_ACTIVATEAPP, 0},      {WM_POWER, 3},
+                              {WM_POWERBROADCAST, PBT_APMSUSPEND}};
+    for (const auto& input : inputs) PostMessageA(window, input[0], input[1], 0);
     SetCursorPos(30, 30);
     PostMessageA(window, WM_MOUSEMOVE, 0, 0);
     PumpMessagesFor(300);

@@ -13,19 +13,17 @@
 #define KIND "Change"
 #endif
 
-namespace {
+static const char kKey[] = "Software\\ZorvTest";
 
-const char kKey[] = "Software\\ZorvTest";
-
-DWORD Read(const char* name) {
+static DWORD Read(const char* name) {
     DWORD value = 0, size = sizeof value;
     SHGetValueA(HKEY_CURRENT_USER, kKey, name, nullptr, &value, &size);
     return value;
 }
 
-void Note(const char* name, DWORD value) { SHSetValueA(HKEY_CURRENT_USER, kKey, name, REG_DWORD, &value, sizeof value); }
-
-}  // namespace
+static void Note(const char* name, DWORD value) {
+    SHSetValueA(HKEY_CURRENT_USER, kKey, name, REG_DWORD, &value, sizeof value);
+}
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) Note(KIND "Loads", Read(KIND "Loads") + 1);
