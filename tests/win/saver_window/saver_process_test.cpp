@@ -72,9 +72,8 @@ TEST_F(SaverProcessTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWi
     EXPECT_TRUE(EqualRect(&client, &placed));
 
     // What would end a full-screen run.
-    const UINT inputs[][2] = {{WM_KEYDOWN, 'A'},      {WM_SYSKEYDOWN, VK_MENU}, {WM_LBUTTONDOWN, 0}, {WM_RBUTTONDOWN, 0},
-                              {WM_MBUTTONDOWN, 0},     {WM_ACTIVATEAPP, 0},      {WM_POWER, 3},
-                              {WM_POWERBROADCAST, PBT_APMSUSPEND}};
+    const UINT inputs[][2] = {{WM_KEYDOWN, 'A'}, {WM_SYSKEYDOWN, VK_MENU}, {WM_LBUTTONDOWN, 0}, {WM_RBUTTONDOWN, 0},
+                              {WM_MBUTTONDOWN, 0}, {WM_ACTIVATEAPP, 0}, {WM_POWER, 3}, {WM_POWERBROADCAST, 0}};
     for (const auto& input : inputs) PostMessageA(window, input[0], input[1], 0);
     SetCursorPos(30, 30);
     PostMessageA(window, WM_MOUSEMOVE, 0, 0);

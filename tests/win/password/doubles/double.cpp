@@ -21,9 +21,7 @@ static DWORD Read(const char* name) {
     return value;
 }
 
-static void Note(const char* name, DWORD value) {
-    SHSetValueA(HKEY_CURRENT_USER, kKey, name, REG_DWORD, &value, sizeof value);
-}
+static void Note(const char* name, DWORD n) { SHSetValueA(HKEY_CURRENT_USER, kKey, name, REG_DWORD, &n, sizeof n); }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) Note(KIND "Loads", Read(KIND "Loads") + 1);
