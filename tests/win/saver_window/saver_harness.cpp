@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <sstream>
 #include <utility>
 
 #include "core/settings_values.h"
@@ -51,12 +52,13 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
     };
     if (std::equal(expected.begin(), expected.end(), received.begin(), received.end(), same))
         return ::testing::AssertionSuccess();
-    auto failure = ::testing::AssertionFailure() << std::hex << "message/wParam->answer; expected:";
+    std::ostringstream text;
+    text << std::hex << "message/wParam->answer; expected:";
     for (const std::vector<Msg>* list : {&expected, &received}) {
-        for (const Msg& m : *list) failure << " 0x" << m.message << "/0x" << m.wParam << "->0x" << m.result;
-        failure << (list == &expected ? "\nreceived:" : "");
+        for (const Msg& m : *list) text << " 0x" << m.message << "/0x" << m.wParam << "->0x" << m.result;
+        text << (list == &expected ? "\nreceived:" : "");
     }
-    return failure;
+    return ::testing::AssertionFailure() << text.str();
 }
 
 void ResetHost(int isWin9x) {

@@ -14,10 +14,6 @@
 
 namespace {
 
-struct SaverTest : ::testing::Test {
-    CleanSettingsKey cleanSettings;
-};
-
 using Step = std::function<void(HWND)>;
 
 Step Send(UINT message, WPARAM wParam, LRESULT answer = kAny, const char* text = nullptr) {
@@ -37,7 +33,8 @@ Step Move(int x, int y) {
 
 // Steps of input, as messages or real; the 1-based step that ends the run
 // (0: none). Cursor moves count from the reference stored at the start.
-TEST_F(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
+TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
+    CleanSettingsKey cleanSettings;
     const struct {
         const char* name;
         std::vector<Step> steps;
@@ -89,13 +86,15 @@ TEST_F(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
 
 // Wine's DefWindowProcA answers SC_SCREENSAVE + 1 with its modal About
 // box: a visible sign that the command went on to the platform.
-TEST_F(SaverTest, ASystemCommandDifferingInItsLowBitsGoesOnToThePlatform) {
+TEST(SaverTest, ASystemCommandDifferingInItsLowBitsGoesOnToThePlatform) {
+    CleanSettingsKey cleanSettings;
     ResetHost(0);
     SaverRun run;
     PostMessageA(run.window, WM_SYSCOMMAND, SC_SCREENSAVE + 1, 0);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindowEnabled(run.window); }, 5000));
-    PostMessageA(GetLastActivePopup(run.window), WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(run.window); }, 5000));
+    HWND about = run.window;
+    EXPECT_TRUE(PumpUntil([&] { return (about = GetLastActivePopup(run.window)) != run.window; }, 5000));
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 5000));
 }
 
 }  // namespace
