@@ -10,7 +10,7 @@
 #include "../core/settings_values.h"
 #include "../host/host_state.h"
 #include "../resources/resource.h"
-#include "scoped_gdi.h"
+#include "../fog/scoped_handles.h"
 
 namespace {
 

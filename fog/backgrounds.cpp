@@ -4,6 +4,7 @@
 
 #include "../core/settings_values.h"
 #include "fog_engine.h"
+#include "scoped_handles.h"
 
 namespace {
 
@@ -15,36 +16,6 @@ SIZE ClientSize(HWND window) {
     GetClientRect(window, &client);
     return {client.right, client.bottom};
 }
-
-struct ScreenContext {
-    HDC dc = GetWindowDC(nullptr);
-    ~ScreenContext() {
-        if (dc) ReleaseDC(nullptr, dc);
-    }
-};
-
-struct MemoryContext {
-    HDC dc;
-    explicit MemoryContext(HDC compatibleWith) : dc(CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryContext() {
-        if (dc) DeleteDC(dc);
-    }
-};
-
-// A bitmap selected into a memory context for its lifetime; the bitmap it
-// replaced goes back before the new one is deleted.
-struct SelectedBitmap {
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ replaced = nullptr;
-    SelectedBitmap(HDC into, HBITMAP made) : dc(into), bitmap(made) {
-        if (bitmap) replaced = SelectObject(dc, bitmap);
-    }
-    ~SelectedBitmap() {
-        if (replaced) SelectObject(dc, replaced);
-        if (bitmap) DeleteObject(bitmap);
-    }
-};
 
 void PaintCurrentDesktopImage(HWND window, HDC surface) {
     // Step aside without a repaint of our own, so that what lies beneath
@@ -59,20 +30,20 @@ void PaintCurrentDesktopImage(HWND window, HDC surface) {
     ShowWindow(window, SW_SHOW);
     SendMessageA(window, WM_SETREDRAW, TRUE, 0);
 
-    ScreenContext screen;
+    WindowDC screen(nullptr, WindowDC::WholeWindow);
     const SIZE windowSize = ClientSize(window);
     const SIZE desktopSize = ClientSize(desktop);
-    StretchBlt(surface, 0, 0, windowSize.cx, windowSize.cy, screen.dc, 0, 0, desktopSize.cx, desktopSize.cy,
+    StretchBlt(surface, 0, 0, windowSize.cx, windowSize.cy, screen.get(), 0, 0, desktopSize.cx, desktopSize.cy,
                SRCCOPY);
 }
 
 void PaintDesktopBackground(HWND window, HDC surface) {
-    MemoryContext copy(surface);
     const SIZE windowSize = ClientSize(window);
     const SIZE desktopSize = ClientSize(GetDesktopWindow());
-    SelectedBitmap bitmap(copy.dc, CreateCompatibleBitmap(surface, desktopSize.cx, desktopSize.cy));
-    PaintDesktop(copy.dc);
-    StretchBlt(surface, 0, 0, windowSize.cx, windowSize.cy, copy.dc, 0, 0, desktopSize.cx, desktopSize.cy, SRCCOPY);
+    MemoryCanvas copy(surface, desktopSize.cx, desktopSize.cy);
+    if (!copy.ready()) return;
+    PaintDesktop(copy.dc());
+    StretchBlt(surface, 0, 0, windowSize.cx, windowSize.cy, copy.dc(), 0, 0, desktopSize.cx, desktopSize.cy, SRCCOPY);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "fog_engine.h"
 #include "fog_saver_proc.h"
 #include "fog_worker.h"
+#include "scoped_handles.h"
 
 namespace {
 
@@ -20,26 +21,15 @@ void RequestFreshBackground() {
     GdiFlush();
 }
 
-struct WindowSurface {
-    HWND window;
-    HDC dc;
-    explicit WindowSurface(HWND w) : window(w), dc(GetDC(w)) {}
-    ~WindowSurface() {
-        if (dc) ReleaseDC(window, dc);
-    }
-    WindowSurface(const WindowSurface&) = delete;
-    WindowSurface& operator=(const WindowSurface&) = delete;
-};
-
 void DrawOnePuff() {
-    WindowSurface surface(theFog.DrawWindow);
-    if (!surface.dc) return;  // the window is gone (a preview whose parent closed)
+    WindowDC surface(theFog.DrawWindow);
+    if (!surface.get()) return;  // the window is gone (a preview whose parent closed)
     PuffPlace place;
     if (!PickPuffPlace(theFog.Ray, theFog.Width, theFog.Height, place)) return;
     if (theFog.TrueColor)
-        theFog.FogPuffBuffer(surface.dc, place.x, place.y, place.radius);
+        theFog.FogPuffBuffer(surface.get(), place.x, place.y, place.radius);
     else
-        theFog.FogPuffPixels(surface.dc, place.x, place.y, place.radius);
+        theFog.FogPuffPixels(surface.get(), place.x, place.y, place.radius);
 }
 
 }  // namespace

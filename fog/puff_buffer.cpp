@@ -7,49 +7,17 @@
 
 #include "core/fog_buffer.h"
 #include "fog_engine.h"
+#include "scoped_handles.h"
 
 namespace {
 
-// Each helper gives back what it took when it goes; declared in the order
-// the puff takes them, they are released in the reverse order.
+// The working buffer, freed last: after the memory canvas it outlives.
 struct WorkingBuffer {
     uint8_t* bytes;
     explicit WorkingBuffer(size_t size) : bytes(static_cast<uint8_t*>(std::malloc(size))) {}
     ~WorkingBuffer() { std::free(bytes); }
     WorkingBuffer(const WorkingBuffer&) = delete;
     WorkingBuffer& operator=(const WorkingBuffer&) = delete;
-};
-
-struct MemoryDc {
-    HDC dc;
-    explicit MemoryDc(HDC compatibleWith) : dc(CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryDc() {
-        if (dc) DeleteDC(dc);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-};
-
-struct CompatibleBitmap {
-    HBITMAP bitmap;
-    CompatibleBitmap(HDC compatibleWith, int side) : bitmap(CreateCompatibleBitmap(compatibleWith, side, side)) {}
-    ~CompatibleBitmap() {
-        if (bitmap) DeleteObject(bitmap);
-    }
-    CompatibleBitmap(const CompatibleBitmap&) = delete;
-    CompatibleBitmap& operator=(const CompatibleBitmap&) = delete;
-};
-
-struct Selection {
-    HDC dc;
-    HGDIOBJ previous;
-    Selection(HDC into, HGDIOBJ object) : dc(into), previous(SelectObject(into, object)) {}
-    ~Selection() {
-        if (Done()) SelectObject(dc, previous);
-    }
-    bool Done() const { return previous && previous != HGDI_ERROR; }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
 };
 
 // The square as a 24-bit bottom-up bitmap: a header and one colour-table
@@ -81,21 +49,17 @@ void FogEngine::FogPuffBuffer(HDC surface, int32_t x, int32_t y, int32_t radius)
     // skips the puff; whatever was had is given back.
     WorkingBuffer buffer(square.BufferBytes());
     if (!buffer.bytes) return;
-    MemoryDc memory(surface);
-    if (!memory.dc) return;
-    CompatibleBitmap bitmap(surface, side);
-    if (!bitmap.bitmap) return;
-    Selection selection(memory.dc, bitmap.bitmap);
-    if (!selection.Done()) return;
+    MemoryCanvas memory(surface, side, side);
+    if (!memory.ready()) return;
 
-    BitBlt(memory.dc, 0, 0, side, side, surface, left, top, SRCCOPY);
+    BitBlt(memory.dc(), 0, 0, side, side, surface, left, top, SRCCOPY);
     BITMAPINFO info = DescribeSquare(side);
-    const int rowsRead = GetDIBits(memory.dc, bitmap.bitmap, 0, side, buffer.bytes, &info, DIB_RGB_COLORS);
+    const int rowsRead = GetDIBits(memory.dc(), memory.bitmap(), 0, side, buffer.bytes, &info, DIB_RGB_COLORS);
     GdiFlush();
     if (rowsRead == 0) return;  // nothing to fog, and no garbage to put back
 
     PuffBuffer(buffer.bytes, square, MakePuffPlan(settings, radius), settings.mixPix != 0);
 
-    SetDIBits(memory.dc, bitmap.bitmap, 0, side, buffer.bytes, &info, DIB_RGB_COLORS);
-    BitBlt(surface, left, top, side, side, memory.dc, 0, 0, SRCCOPY);
+    SetDIBits(memory.dc(), memory.bitmap(), 0, side, buffer.bytes, &info, DIB_RGB_COLORS);
+    BitBlt(surface, left, top, side, side, memory.dc(), 0, 0, SRCCOPY);
 }

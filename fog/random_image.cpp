@@ -7,18 +7,11 @@
 #include "../core/random.h"
 #include "../core/settings_values.h"
 #include "fog_engine.h"
+#include "scoped_handles.h"
 
 namespace {
 
 constexpr DWORD kImagePathBytes = kImagePathBufferBytes;
-
-struct ImageListKey {
-    HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, kImagesKeyPath, 0, KEY_READ, &key);
-    ~ImageListKey() {
-        if (status == ERROR_SUCCESS) RegCloseKey(key);
-    }
-};
 
 struct OleString {
     BSTR text;
@@ -54,16 +47,16 @@ bool ReadImagePath(HKEY key, DWORD index, char (&path)[kImagePathBytes + 1]) {
 }  // namespace
 
 bool FogEngine::PaintRandomImage(HWND window, HDC surface) {
-    ImageListKey list;
-    if (list.status != ERROR_SUCCESS) return false;
+    RegistryKey list;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kImagesKeyPath, 0, KEY_READ, list.place()) != ERROR_SUCCESS) return false;
     DWORD count = 0;
-    if (RegQueryInfoKeyA(list.key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+    if (RegQueryInfoKeyA(list.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
                          nullptr, nullptr) != ERROR_SUCCESS ||
         count == 0)
         return false;
 
     char path[kImagePathBytes + 1];
-    if (!ReadImagePath(list.key, PickImageIndex(count), path)) return false;
+    if (!ReadImagePath(list.get(), PickImageIndex(count), path)) return false;
 
     // Declared first so that it goes last: the wide path is freed, then the
     // picture released, then the key closed.

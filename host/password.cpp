@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "../fog/scoped_handles.h"
 #include "host_state.h"
 #include "library_entry.h"
 #include "saver_window.h"
@@ -27,13 +28,6 @@ constexpr uint32_t kNeverAsked = 0xFFFFFFFFu;
 constexpr uint32_t kQuestionPauseMs = 200;
 
 using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR provider, HWND owner, DWORD reserved1, DWORD reserved2);
-
-struct RegistryKey {
-    HKEY handle = nullptr;
-    ~RegistryKey() {
-        if (handle) RegCloseKey(handle);
-    }
-};
 
 // A value of more than 4 bytes does not fit and counts as off; fewer bytes
 // fill the low bytes of a zeroed number.
@@ -78,8 +72,8 @@ void LoadPasswordProvider() {
     if (!host.isWin9x) return;
     if (host.passwordLibrary) UnloadPasswordProvider();
     RegistryKey desktop;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, kDesktopKey, &desktop.handle) != ERROR_SUCCESS) return;
-    if (PasswordSwitchOn(desktop.handle)) LoadVerifyEntry();
+    if (RegOpenKeyA(HKEY_CURRENT_USER, kDesktopKey, desktop.place()) != ERROR_SUCCESS) return;
+    if (PasswordSwitchOn(desktop.get())) LoadVerifyEntry();
 }
 
 // The saver-running state is set exactly while a verification entry is

@@ -1,6 +1,7 @@
-// Scoped holders for what the dialogs take from the platform: each gives
+// Scoped holders for what the saver takes from the platform: each gives
 // back, in its destructor, exactly what its constructor took, so that the
-// reverse order of declaration is the reverse order of taking.
+// reverse order of declaration is the reverse order of taking, on every
+// path out of the code that declared them.
 #pragma once
 
 #include <windows.h>
@@ -32,12 +33,13 @@ public:
           bitmap_(CreateCompatibleBitmap(like, width, height)),
           kept_(dc_ && bitmap_ ? SelectObject(dc_, bitmap_) : nullptr) {}
     ~MemoryCanvas() {
-        if (kept_) SelectObject(dc_, kept_);
+        if (ready()) SelectObject(dc_, kept_);
         if (bitmap_) DeleteObject(bitmap_);
         if (dc_) DeleteDC(dc_);
     }
-    bool ready() const { return kept_ != nullptr; }
+    bool ready() const { return kept_ != nullptr && kept_ != HGDI_ERROR; }
     HDC dc() const { return dc_; }
+    HBITMAP bitmap() const { return bitmap_; }
     MemoryCanvas(const MemoryCanvas&) = delete;
     MemoryCanvas& operator=(const MemoryCanvas&) = delete;
 
