@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make
   googletest libgtest-dev libbenchmark-dev
-  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386
   xvfb xauth x11-utils
   imagemagick

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <sstream>
 #include <utility>
 
@@ -13,7 +12,17 @@ namespace {
 
 constexpr UINT kMarker = WM_USER + 0x7A0;  // not recorded: see Settle
 
-std::mutex lock;
+// The saver's thread records while the test's thread reads.
+struct RecordLock {
+    CRITICAL_SECTION section;
+    RecordLock() { InitializeCriticalSection(&section); }
+    void lock() { EnterCriticalSection(&section); }
+    void unlock() { LeaveCriticalSection(&section); }
+} lock;
+struct Hold {
+    Hold() { lock.lock(); }
+    ~Hold() { lock.unlock(); }
+};
 std::vector<Msg> records;
 volatile LONG markersSeen = 0;
 WNDPROC saverProc = nullptr;
@@ -21,12 +30,12 @@ HWND* created = nullptr;
 
 LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kMarker) return InterlockedIncrement(&markersSeen);
-    std::unique_lock<std::mutex> hold(lock);
+    lock.lock();
     const size_t index = records.size();
     records.push_back({message, wParam, kAny, SaverRunningState()});
-    hold.unlock();
+    lock.unlock();
     LRESULT result = CallWindowProcA(saverProc, window, message, wParam, lParam);
-    hold.lock();
+    Hold hold;
     records[index].result = result;
     return result;
 }
@@ -107,7 +116,7 @@ void SaverRun::Settle() {
 }
 
 std::vector<Msg> SaverRun::Received(std::initializer_list<UINT> numbers) const {
-    std::lock_guard<std::mutex> hold(lock);
+    Hold hold;
     std::vector<Msg> chosen;
     for (const Msg& m : records)
         if (std::find(numbers.begin(), numbers.end(), m.message) != numbers.end()) chosen.push_back(m);
@@ -124,7 +133,7 @@ std::vector<Msg> SaverRun::Await(std::initializer_list<UINT> numbers, size_t cou
 }
 
 void SaverRun::Forget() {
-    std::lock_guard<std::mutex> hold(lock);
+    Hold hold;
     records.clear();
 }
 
