@@ -3,7 +3,7 @@
 #include "../core/settings_values.h"
 #include "../fog/fog_engine.h"
 #include "../resources/resource.h"
-#include "../fog/scoped_handles.h"
+#include "../win32/scoped_handles.h"
 
 namespace {
 

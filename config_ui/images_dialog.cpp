@@ -10,7 +10,7 @@
 #include "../core/settings_values.h"
 #include "../host/host_state.h"
 #include "../resources/resource.h"
-#include "../fog/scoped_handles.h"
+#include "../win32/scoped_handles.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "../core/settings_values.h"
 #include "fog_engine.h"
-#include "scoped_handles.h"
+#include "../win32/scoped_handles.h"
 
 namespace {
 

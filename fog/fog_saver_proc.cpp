@@ -35,7 +35,8 @@ LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     SRand(tick);
     SetFogWorkerSeed(tick);
     theFog.StopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    theFog.WorkerThread = CreateThread(nullptr, kWorkerStackSize, FogWorker, nullptr, CREATE_SUSPENDED, nullptr);
+    DWORD unusedThreadId;  // the 95 family fails a creation that has nowhere to put it
+    theFog.WorkerThread = CreateThread(nullptr, kWorkerStackSize, FogWorker, nullptr, CREATE_SUSPENDED, &unusedThreadId);
     return SaverDefaultProc(window, message, wParam, lParam);
 }
 

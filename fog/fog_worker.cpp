@@ -6,7 +6,7 @@
 #include "fog_engine.h"
 #include "fog_saver_proc.h"
 #include "fog_worker.h"
-#include "scoped_handles.h"
+#include "../win32/scoped_handles.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "core/fog_buffer.h"
 #include "fog_engine.h"
-#include "scoped_handles.h"
+#include "../win32/scoped_handles.h"
 
 namespace {
 

@@ -78,9 +78,9 @@ int PrepareConfigDialog(HINSTANCE) { return 1; }
 
 int RunConfigure(HWND parent) {
     if (!PrepareConfigDialog(host.instance)) return 0;
-    // The dialog's sliders and spin control are common controls.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&controls);
+    // The dialog's sliders and spin control are common controls; this call
+    // registers them on every version of the library, the first included.
+    InitCommonControls();
     return static_cast<int>(DialogBoxParamA(host.instance, MAKEINTRESOURCEA(IDD_CONFIG), parent,
                                             ConfigDialogProc, 0));
 }

@@ -6,7 +6,7 @@
 #include "../fog/fog_saver_proc.h"
 #include "../resources/resource.h"
 #include "host_state.h"
-#include "library_entry.h"
+#include "../win32/library_entry.h"
 #include "password.h"
 
 namespace {
