@@ -1,36 +1,32 @@
-// fogpuff_bench.exe: whole FogPuffBuffer calls at the largest size the
-// settings allow (radius 99, Density 10, Power 2.0) on a real window, in
-// milliseconds per puff; beside them the puff's arithmetic alone on a
-// buffer as this build runs it, and a few pixel-path puffs.
+// fogpuff_bench.exe: the Windows build's figures of the fog puff.
+//  - whole FogPuffBuffer calls at the largest size the settings allow
+//    (radius 99, Density 10, Power 2.0) on a real window, and the share of
+//    that time spent outside the puff's arithmetic;
+//  - a few pixel-path puffs;
+//  - last, the buffer puff's arithmetic as this build runs it, beside its
+//    straightforward version and its floor (puff_measure.h): once with the
+//    kernel this processor and system get, once with the x87 kernel that
+//    processors or systems without SSE2 get.
 #include <windows.h>
 
 #include <cstdio>
-#include <vector>
 
-#include "core/fog_buffer.h"
+#include "bench/puff_measure.h"
 #include "fog/fog_engine.h"
-#include "host/saver_main.h"
+#include "win32/processor_features.h"
 
 namespace {
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
-constexpr int32_t kRadius = 99;
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
+constexpr int kWindowPuffs = 40;
 
 template <class Puff>
 double MillisecondsPerPuff(int puffs, Puff puff) {
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
+    const double start = puff_measure::NowNanoseconds();
     for (int i = 0; i < puffs; ++i) puff(i);
     GdiFlush();
-    QueryPerformanceCounter(&end);
-    return Milliseconds(start, end) / puffs;
+    return (puff_measure::NowNanoseconds() - start) / 1e6 / puffs;
 }
 
 void PaintStripes(HDC dc) {
@@ -45,6 +41,34 @@ void PaintStripes(HDC dc) {
 void PumpMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+const char* KernelName(PuffKernel kernel) { return kernel == PuffKernel::Sse2 ? "SSE2" : "x87"; }
+
+void MeasureOnWindow(HDC dc) {
+    const int32_t radius = puff_measure::kRadius;
+    theFog.Density = 10;
+    theFog.Power = 2.0;
+    std::printf("%d x %d window, %d puffs each, centres across the window; kernel: %s\n", kWidth, kHeight,
+                kWindowPuffs, KernelName(BufferPuffKernel()));
+    const PuffSquare square = ComputePuffSquare(2.0, radius);
+    std::vector<uint8_t> buffer(square.BufferBytes(), 0x80);
+    for (uint32_t mix : {0u, 1u}) {
+        theFog.MixPix = mix;
+        SRand(1);
+        const double whole = MillisecondsPerPuff(kWindowPuffs, [&](int i) {
+            theFog.FogPuffBuffer(dc, 150 + (i * 97) % (kWidth - 300), 150 + (i * 61) % (kHeight - 300), radius);
+        });
+        const PuffPlan plan = MakePuffPlan({10, 2.0, mix}, radius);
+        SRand(1);
+        const double arithmetic = MillisecondsPerPuff(
+            kWindowPuffs, [&](int) { PuffBuffer(buffer.data(), square, plan, mix != 0, BufferPuffKernel()); });
+        std::printf("FogPuffBuffer r99 d10 p2.0 %s: %.2f ms per puff, of which %.2f ms (%.0f%%) outside the arithmetic\n",
+                    mix ? "mix" : "overwrite", whole, whole - arithmetic, 100.0 * (whole - arithmetic) / whole);
+    }
+    theFog.MixPix = 1;
+    const double pixels = MillisecondsPerPuff(2, [&](int i) { theFog.FogPuffPixels(dc, 300 + 200 * i, 300, radius); });
+    std::printf("FogPuffPixels r99 d10 p2.0 mix: %.2f ms per puff\n", pixels);
 }
 
 }  // namespace
@@ -65,35 +89,14 @@ int main() {
     PumpMessages();
     HDC dc = GetDC(window);
     PaintStripes(dc);
-
-    theFog.Density = 10;
-    theFog.Power = 2.0;
-    const int puffs = 40;
-    std::printf("%d x %d window, %d puffs each, centres across the window\n", kWidth, kHeight, puffs);
-    for (uint32_t mix : {0u, 1u}) {
-        theFog.MixPix = mix;
-        SRand(1);
-        const double perPuff = MillisecondsPerPuff(puffs, [&](int i) {
-            theFog.FogPuffBuffer(dc, 150 + (i * 97) % (kWidth - 300), 150 + (i * 61) % (kHeight - 300), kRadius);
-        });
-        std::printf("FogPuffBuffer r99 d10 p2.0 %s: %.2f ms per puff\n", mix ? "mix" : "overwrite", perPuff);
-    }
-
-    // The arithmetic alone, as this build (i686, x87) runs it.
-    const PuffSquare square = ComputePuffSquare(2.0, kRadius);
-    std::vector<uint8_t> buffer(square.BufferBytes(), 0x80);
-    for (uint32_t mix : {0u, 1u}) {
-        const PuffPlan plan = MakePuffPlan({10, 2.0, mix}, kRadius);
-        const double perPuff = MillisecondsPerPuff(puffs, [&](int) { PuffBuffer(buffer.data(), square, plan, mix != 0); });
-        std::printf("buffer puff alone r99 d10 p2.0 %s: %.2f ms per puff (%.1f ns per point)\n", mix ? "mix" : "overwrite",
-                    perPuff, perPuff * 1e6 / (double(plan.radius) * double(plan.pointsPerRing)));
-    }
-
-    theFog.MixPix = 1;
-    const double pixels = MillisecondsPerPuff(2, [&](int i) { theFog.FogPuffPixels(dc, 300 + 200 * i, 300, kRadius); });
-    std::printf("FogPuffPixels r99 d10 p2.0 mix: %.2f ms per puff\n", pixels);
-
+    MeasureOnWindow(dc);
     ReleaseDC(window, dc);
     DestroyWindow(window);
+
+    const puff_measure::Figures found = puff_measure::MeasurePuff(true, BufferPuffKernel());
+    const puff_measure::Figures x87 = puff_measure::MeasurePuff(true, PuffKernel::Portable);
+    std::printf("windows puff r99 d10 p2.0 mix: straightforward %.2f ns/point, optimized %.2f ns/point, floor %.2f ns/point\n",
+                found.straightforward, found.optimized, found.floor);
+    std::printf("windows puff r99 d10 p2.0 mix, x87 only: optimized %.2f ns/point\n", x87.optimized);
     return 0;
 }

@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <cstring>
 
-// x86-64 always has SSE2; the i686 build (x87) takes the portable path.
-#if defined(__SSE2__) && defined(__x86_64__)
+// Every x86 build carries the SSE2 kernel: x86-64 always has SSE2, and
+// the i686 build runs it only where the processor and the system have it
+// (its own code is compiled for the x87 unit, for the 95 family's
+// processors).
+#if defined(__x86_64__) || defined(__i386__)
 #define ZORV_PUFF_SSE2 1
 #include <emmintrin.h>
 #endif
@@ -61,8 +64,8 @@ inline void SetBufferPixel(uint8_t* buffer, int32_t side, int32_t X, int32_t Y, 
 // down: (3a + b) >> 2 is the rounded-down mean of a and the rounded-down
 // mean of a and b, and a rounded-down mean of bytes takes four word
 // operations.
-inline uint32_t FloorMeanOfBytes(uint32_t a, uint32_t b) { return (a & b) + (((a ^ b) & 0xFEFEFEu) >> 1); }
-inline uint32_t BlendBufferValues(uint32_t old, uint32_t value) {
+[[gnu::always_inline]] inline uint32_t FloorMeanOfBytes(uint32_t a, uint32_t b) { return (a & b) + (((a ^ b) & 0xFEFEFEu) >> 1); }
+[[gnu::always_inline]] inline uint32_t BlendBufferValues(uint32_t old, uint32_t value) {
     old &= 0xFFFFFFu;
     return FloorMeanOfBytes(old, FloorMeanOfBytes(old, value & 0xFFFFFFu));
 }
@@ -78,22 +81,25 @@ inline void BlendBufferPixel(uint8_t* buffer, int32_t side, int32_t X, int32_t Y
 
 namespace puff_detail {
 
+// The pixel moves are always inlined, also into the SSE2 kernel, which
+// the i686 build compiles for other instructions than the rest.
+
 // One 32-bit load in place of three byte loads; the buffer's spare bytes
 // keep it inside for the last pixel.
-inline uint32_t LoadBufferPixel(const uint8_t* pixel) {
+[[gnu::always_inline]] inline uint32_t LoadBufferPixel(const uint8_t* pixel) {
     uint32_t word;
     std::memcpy(&word, pixel, sizeof word);
     return word & 0xFFFFFFu;  // the buffer's byte order is little-endian on every target
 }
 
-inline void StoreBufferPixel(uint8_t* pixel, uint32_t value) {
+[[gnu::always_inline]] inline void StoreBufferPixel(uint8_t* pixel, uint32_t value) {
     pixel[0] = static_cast<uint8_t>(value);
     pixel[1] = static_cast<uint8_t>(value >> 8);
     pixel[2] = static_cast<uint8_t>(value >> 16);
 }
 
 template <bool kMix>
-inline void MovePixel(const uint8_t* source, uint8_t* target) {
+[[gnu::always_inline]] inline void MovePixel(const uint8_t* source, uint8_t* target) {
     const uint32_t value = LoadBufferPixel(source);
     StoreBufferPixel(target, kMix ? BlendBufferValues(LoadBufferPixel(target), value) : value);
 }
@@ -108,6 +114,28 @@ inline bool RingStaysInside(const PuffPlan& plan, const PuffSquare& square, int3
     const double largestFactor = kRandMax * plan.factorStep + 1.0;
     return plan.factorStep >= 0.0 && largestFactor * (ring + 1.0) < square.half;
 }
+
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+// The x87 unit converts a double to an integer in the rounding mode of its
+// control word, so a plain conversion changes that word twice, which costs
+// more than the rest of a point. Rounding to nearest comes for free
+// instead: added to 2^52 + 2^51, a value below 2^31 in magnitude leaves
+// its rounded value in the low word of the sum. Where that rounded away
+// from zero, one step back toward zero gives the truncation. Exact at the
+// 53-bit precision the fog runs at (and at 64 bits, where the rounded
+// value may be off by one more half, which the step still mends).
+inline int32_t TruncCoordinate(double value) {
+    const double shifted = value + 6755399441055744.0;
+    int32_t rounded;
+    std::memcpy(&rounded, &shifted, sizeof rounded);
+    const double back = rounded;
+    rounded -= (back > value) & (rounded > 0);
+    rounded += (back < value) & (rounded < 0);
+    return rounded;
+}
+#else
+inline int32_t TruncCoordinate(double value) { return static_cast<int32_t>(value); }
+#endif
 
 // Offsets are taken from the buffer's centre pixel (half, half); the
 // offset alone is truncated, as the buffer path defines it.
@@ -125,36 +153,10 @@ struct PortableMover {
         const double targetX = f * dx;
         const double targetY = f * dy;
         if (kTestTarget && !(targetX > low && targetX < high && targetY > low && targetY < high)) return;
-        MovePixel<kMix>(centre + rowBytes * static_cast<int32_t>(dy) + 3 * static_cast<int32_t>(dx),
-                        centre + rowBytes * static_cast<int32_t>(targetY) + 3 * static_cast<int32_t>(targetX));
+        MovePixel<kMix>(centre + rowBytes * TruncCoordinate(dy) + 3 * TruncCoordinate(dx),
+                        centre + rowBytes * TruncCoordinate(targetY) + 3 * TruncCoordinate(targetX));
     }
 };
-
-#if defined(ZORV_PUFF_SSE2)
-// The same arithmetic on (x, y) pairs: one multiply for both offsets, one
-// for both targets, and the two byte offsets 3 x column + row bytes x row
-// from one multiply-add of the four coordinates packed as 16-bit numbers
-// (every coordinate is within 4100 of the centre, the row size within
-// 12300 bytes).
-template <bool kMix, bool kTestTarget>
-struct Sse2Mover {
-    uint8_t* centre;
-    __m128d ring;
-    __m128d low;
-    __m128d high;
-    __m128i byteWeights;
-
-    void operator()(const PuffAngle& angle, double f) const {
-        const __m128d offset = _mm_mul_pd(ring, _mm_load_pd(&angle.cos));
-        const __m128d target = _mm_mul_pd(_mm_set1_pd(f), offset);
-        if (kTestTarget && _mm_movemask_pd(_mm_and_pd(_mm_cmplt_pd(low, target), _mm_cmplt_pd(target, high))) != 3)
-            return;
-        const __m128i coordinates = _mm_unpacklo_epi64(_mm_cvttpd_epi32(target), _mm_cvttpd_epi32(offset));
-        const int64_t bytes = _mm_cvtsi128_si64(_mm_madd_epi16(_mm_packs_epi32(coordinates, coordinates), byteWeights));
-        MovePixel<kMix>(centre + (bytes >> 32), centre + static_cast<int32_t>(bytes));
-    }
-};
-#endif
 
 template <bool kMix>
 inline void PuffBufferPortable(uint8_t* buffer, const PuffSquare& square, const PuffPlan& plan) {
@@ -170,6 +172,40 @@ inline void PuffBufferPortable(uint8_t* buffer, const PuffSquare& square, const 
 }
 
 #if defined(ZORV_PUFF_SSE2)
+// The SSE2 kernel. On i686 only this part is compiled for SSE2, and only
+// code that has asked the system runs it; what it calls of the rest
+// (the generator) is inlined into it or stays x87 code.
+#pragma GCC push_options
+#pragma GCC target("sse2")
+
+// The same arithmetic on (x, y) pairs, the factor included: one multiply
+// for both offsets, one for both targets, and the two byte offsets 3 x
+// column + row bytes x row from one multiply-add of the four coordinates
+// packed as 16-bit numbers (every coordinate is within 4100 of the
+// centre, the row size within 12300 bytes).
+template <bool kMix, bool kTestTarget>
+inline void PuffRingSse2(const PuffPlan& plan, uint8_t* centre, int32_t n, __m128d low, __m128d high,
+                         __m128i byteWeights) {
+    const __m128d ring = _mm_set1_pd(n);
+    const __m128d factorStep = _mm_set_sd(plan.factorStep);
+    const __m128d one = _mm_set_sd(1.0);
+    const int64_t points = plan.pointsPerRing;
+    RandSequence draws;
+    for (int64_t i = 0; i < points; ++i) {
+        _mm_prefetch(reinterpret_cast<const char*>(&puffAngles[draws.PeekFirstAhead<8>()]), _MM_HINT_T0);
+        const RandPair pair = draws.NextPair();
+        __m128d f = _mm_add_sd(_mm_mul_sd(_mm_cvtsi32_sd(one, pair.second), factorStep), one);
+        f = _mm_unpacklo_pd(f, f);
+        const __m128d offset = _mm_mul_pd(ring, _mm_load_pd(&puffAngles[pair.first].cos));
+        const __m128d target = _mm_mul_pd(f, offset);
+        if (kTestTarget && _mm_movemask_pd(_mm_and_pd(_mm_cmplt_pd(low, target), _mm_cmplt_pd(target, high))) != 3)
+            continue;
+        const __m128i coordinates = _mm_unpacklo_epi64(_mm_cvttpd_epi32(target), _mm_cvttpd_epi32(offset));
+        const __m128i bytes = _mm_madd_epi16(_mm_packs_epi32(coordinates, coordinates), byteWeights);
+        MovePixel<kMix>(centre + _mm_cvtsi128_si32(_mm_srli_si128(bytes, 4)), centre + _mm_cvtsi128_si32(bytes));
+    }
+}
+
 template <bool kMix>
 inline void PuffBufferSse2(uint8_t* buffer, const PuffSquare& square, const PuffPlan& plan) {
     const int32_t half = square.half;
@@ -180,41 +216,47 @@ inline void PuffBufferSse2(uint8_t* buffer, const PuffSquare& square, const Puff
     const short rowWeight = static_cast<short>(rowBytes);
     const __m128i byteWeights = _mm_setr_epi16(3, rowWeight, 3, rowWeight, 3, rowWeight, 3, rowWeight);
     for (int32_t n = plan.radius; n >= 1; --n) {
-        const __m128d ring = _mm_set1_pd(n);
         if (RingStaysInside(plan, square, n))
-            DrawPuffRing(plan, Sse2Mover<kMix, false>{centre, ring, low, high, byteWeights});
+            PuffRingSse2<kMix, false>(plan, centre, n, low, high, byteWeights);
         else
-            DrawPuffRing(plan, Sse2Mover<kMix, true>{centre, ring, low, high, byteWeights});
+            PuffRingSse2<kMix, true>(plan, centre, n, low, high, byteWeights);
     }
 }
+
+#pragma GCC pop_options
 #endif
 
 }  // namespace puff_detail
+
+// Which code runs the buffer puff: the portable kernel (x87 arithmetic on
+// i686) or the SSE2 kernel. Both give the same bytes.
+enum class PuffKernel { Portable, Sse2 };
+
+// The kernel a build can always run: SSE2 on x86-64, portable elsewhere.
+// An i686 program asks the system before it chooses SSE2.
+#if defined(__x86_64__)
+constexpr PuffKernel kPuffKernelAlwaysThere = PuffKernel::Sse2;
+#else
+constexpr PuffKernel kPuffKernelAlwaysThere = PuffKernel::Portable;
+#endif
 
 // Runs one puff on a working buffer of square.BufferBytes() bytes: for each
 // point, the pixel at centre + trunc(offset) goes to centre + trunc(f x
 // offset), blended 3:1 into what lies there when mix is set. A plan whose
 // radius does not fit the square (never made by ComputePuffSquare for the
 // same radius) draws nothing.
-inline void PuffBuffer(uint8_t* buffer, const PuffSquare& square, const PuffPlan& plan, bool mix) {
+inline void PuffBuffer(uint8_t* buffer, const PuffSquare& square, const PuffPlan& plan, bool mix,
+                       PuffKernel kernel = kPuffKernelAlwaysThere) {
     if (plan.pointsPerRing <= 0 || plan.radius >= square.half || square.side > 2 * (kMaxPuffReach + 2)) return;
 #if defined(ZORV_PUFF_SSE2)
-    if (mix)
-        puff_detail::PuffBufferSse2<true>(buffer, square, plan);
-    else
-        puff_detail::PuffBufferSse2<false>(buffer, square, plan);
-#else
-    if (mix)
-        puff_detail::PuffBufferPortable<true>(buffer, square, plan);
-    else
-        puff_detail::PuffBufferPortable<false>(buffer, square, plan);
+    if (kernel == PuffKernel::Sse2) {
+        if (mix)
+            puff_detail::PuffBufferSse2<true>(buffer, square, plan);
+        else
+            puff_detail::PuffBufferSse2<false>(buffer, square, plan);
+        return;
+    }
 #endif
-}
-
-// The same without the SSE2 arithmetic, as the i686 build runs it; the
-// native tests check that both give the same bytes.
-inline void PuffBufferPortable(uint8_t* buffer, const PuffSquare& square, const PuffPlan& plan, bool mix) {
-    if (plan.pointsPerRing <= 0 || plan.radius >= square.half || square.side > 2 * (kMaxPuffReach + 2)) return;
     if (mix)
         puff_detail::PuffBufferPortable<true>(buffer, square, plan);
     else

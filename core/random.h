@@ -32,7 +32,9 @@ public:
     RandSequence(const RandSequence&) = delete;
     RandSequence& operator=(const RandSequence&) = delete;
 
-    RandPair NextPair() {
+    // Always inlined: the SSE2 kernel of the i686 build (compiled for
+    // other instructions than the rest) could not call it cheaply.
+    [[gnu::always_inline]] RandPair NextPair() {
         const uint32_t first = state_ * kMultiplier + kIncrement;
         state_ = state_ * kMultiplierTwice + kIncrementTwice;
         return {static_cast<int>((first >> 16) & 0x7FFFu), static_cast<int>((state_ >> 16) & 0x7FFFu)};
@@ -42,7 +44,7 @@ public:
     // after the next one, without drawing anything: lets a loop fetch what
     // that value selects ahead of time.
     template <int kPairs>
-    int PeekFirstAhead() const {
+    [[gnu::always_inline]] int PeekFirstAhead() const {
         constexpr Jump jump = JumpOf(2 * kPairs + 1);
         return static_cast<int>(((state_ * jump.multiplier + jump.increment) >> 16) & 0x7FFFu);
     }

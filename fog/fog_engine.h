@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "../core/fog_buffer.h"
+
 class FogEngine {
 public:
     virtual ~FogEngine();  // releases nothing: the saver procedure closes the handles
@@ -49,3 +51,6 @@ public:
 };
 
 extern FogEngine theFog;
+
+// The kernel FogPuffBuffer runs on this processor and system.
+PuffKernel BufferPuffKernel();

@@ -6,6 +6,7 @@
 #include "fog_engine.h"
 #include "fog_saver_proc.h"
 #include "fog_worker.h"
+#include "../win32/processor_features.h"
 #include "../win32/scoped_handles.h"
 
 namespace {
@@ -37,6 +38,7 @@ void DrawOnePuff() {
 void SetFogWorkerSeed(uint32_t tick) { seedAtCreation = tick; }
 
 DWORD WINAPI FogWorker(LPVOID) {
+    SetDoublePrecision();
     SRand(seedAtCreation);
     uint32_t lastRefresh = GetTickCount();
     // A negative Delay becomes a very long (or INFINITE) wait, which the

@@ -1,41 +1,36 @@
-// The buffer path: the square the puff can reach is copied into a memory
-// bitmap, read out as 24-bit pixels, fogged in memory and put back, so the
-// device is touched a handful of times per puff instead of per point.
+// The buffer path: the square the puff can reach is copied into a 24-bit
+// DIB section, fogged there in place and copied back, so the device is
+// touched twice per puff instead of once or twice per point.
 #include <windows.h>
 
-#include <cstdlib>
-
-#include "core/fog_buffer.h"
-#include "fog_engine.h"
+#include "../core/fog_buffer.h"
+#include "../win32/processor_features.h"
 #include "../win32/scoped_handles.h"
+#include "fog_engine.h"
 
 namespace {
 
-// The working buffer, freed last: after the memory canvas it outlives.
-struct WorkingBuffer {
-    uint8_t* bytes;
-    explicit WorkingBuffer(size_t size) : bytes(static_cast<uint8_t*>(std::malloc(size))) {}
-    ~WorkingBuffer() { std::free(bytes); }
-    WorkingBuffer(const WorkingBuffer&) = delete;
-    WorkingBuffer& operator=(const WorkingBuffer&) = delete;
-};
-
-// The square as a 24-bit bottom-up bitmap: a header and one colour-table
-// entry, all zero but for the fields that describe it.
+// The square as a 24-bit bottom-up bitmap, with one spare row on top: the
+// rows of the square come first in memory, and the spare row holds the
+// bytes past the last pixel that a 32-bit read of that pixel touches.
 BITMAPINFO DescribeSquare(int side) {
     static_assert(sizeof(BITMAPINFO) == 44, "header and one colour-table entry");
     BITMAPINFO info;
     ZeroMemory(&info, sizeof info);
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = side;
-    info.bmiHeader.biHeight = side;  // positive: rows bottom-up
+    info.bmiHeader.biHeight = side + 1;  // positive: rows bottom-up
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     return info;
 }
 
+const PuffKernel bufferKernel = SystemRunsSse2() ? PuffKernel::Sse2 : PuffKernel::Portable;
+
 }  // namespace
+
+PuffKernel BufferPuffKernel() { return bufferKernel; }
 
 void FogEngine::FogPuffBuffer(HDC surface, int32_t x, int32_t y, int32_t radius) {
     const PuffSettings settings{Density, Power, MixPix};
@@ -45,21 +40,16 @@ void FogEngine::FogPuffBuffer(HDC surface, int32_t x, int32_t y, int32_t radius)
     if (!PuffSquareOrigin(square, x, y, left, top)) return;  // too far out for any surface
     const int side = square.side;
 
-    // Whatever cannot be had (a buffer of a hand-edited size, a bitmap)
-    // skips the puff; whatever was had is given back.
-    WorkingBuffer buffer(square.BufferBytes());
-    if (!buffer.bytes) return;
-    MemoryCanvas memory(surface, side, side);
-    if (!memory.ready()) return;
+    // Whatever cannot be had (a bitmap of a hand-edited size) skips the
+    // puff; whatever was had is given back.
+    DibCanvas canvas(surface, DescribeSquare(side));
+    if (!canvas.ready()) return;
+    // The square goes below the spare row: bitmap rows 1..side.
+    if (!BitBlt(canvas.dc(), 0, 1, side, side, surface, left, top, SRCCOPY)) return;
+    GdiFlush();  // the copy must be in the bits before they are read
 
-    BitBlt(memory.dc(), 0, 0, side, side, surface, left, top, SRCCOPY);
-    BITMAPINFO info = DescribeSquare(side);
-    const int rowsRead = GetDIBits(memory.dc(), memory.bitmap(), 0, side, buffer.bytes, &info, DIB_RGB_COLORS);
-    GdiFlush();
-    if (rowsRead == 0) return;  // nothing to fog, and no garbage to put back
+    PuffBuffer(static_cast<uint8_t*>(canvas.bits()), square, MakePuffPlan(settings, radius), settings.mixPix != 0,
+               bufferKernel);
 
-    PuffBuffer(buffer.bytes, square, MakePuffPlan(settings, radius), settings.mixPix != 0);
-
-    SetDIBits(memory.dc(), memory.bitmap(), 0, side, buffer.bytes, &info, DIB_RGB_COLORS);
-    BitBlt(surface, left, top, side, side, memory.dc(), 0, 0, SRCCOPY);
+    BitBlt(surface, left, top, side, side, canvas.dc(), 0, 1, SRCCOPY);
 }

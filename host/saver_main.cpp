@@ -1,11 +1,11 @@
 #include "saver_main.h"
 
 #include <commctrl.h>
-#include <float.h>
 
 #include "../config_ui/config_dialog.h"
 #include "../core/command_line.h"
 #include "../resources/resource.h"
+#include "../win32/processor_features.h"
 #include "fault_guard.h"
 #include "host_state.h"
 #include "password.h"
@@ -50,8 +50,6 @@ int RunModeRequest(const ModeRequest& request) {
 }
 
 }  // namespace
-
-void SetDoublePrecision() { _controlfp(_PC_53, _MCW_PC); }
 
 const char* CommandTailOf(const char* commandLine) { return SkipProgramPath(commandLine, CharNextStep); }
 

@@ -19,7 +19,3 @@ int RunPreview(const char* handleText);
 int RunConfigure(HWND parent);
 int PrepareConfigDialog(HINSTANCE instance);
 int RunChangePassword(const char* handleText);
-
-// Sets the x87 unit to 53-bit precision, so that the fog's double
-// arithmetic rounds as it does everywhere else.
-void SetDoublePrecision();

@@ -8,7 +8,7 @@
 
 #include "core/fogpuff_tool.h"
 #include "fog/fog_engine.h"
-#include "host/saver_main.h"
+#include "win32/processor_features.h"
 
 namespace {
 

@@ -49,6 +49,33 @@ private:
     HGDIOBJ kept_;
 };
 
+// A memory device context with a DIB section selected into it: a bitmap
+// whose pixels the program reads and writes in place, in the format the
+// header gives.
+class DibCanvas {
+public:
+    DibCanvas(HDC like, const BITMAPINFO& format)
+        : dc_(CreateCompatibleDC(like)),
+          bitmap_(dc_ ? CreateDIBSection(dc_, &format, DIB_RGB_COLORS, &bits_, nullptr, 0) : nullptr),
+          kept_(bitmap_ ? SelectObject(dc_, bitmap_) : nullptr) {}
+    ~DibCanvas() {
+        if (ready()) SelectObject(dc_, kept_);
+        if (bitmap_) DeleteObject(bitmap_);
+        if (dc_) DeleteDC(dc_);
+    }
+    bool ready() const { return kept_ != nullptr && kept_ != HGDI_ERROR && bits_ != nullptr; }
+    HDC dc() const { return dc_; }
+    void* bits() const { return bits_; }
+    DibCanvas(const DibCanvas&) = delete;
+    DibCanvas& operator=(const DibCanvas&) = delete;
+
+private:
+    void* bits_ = nullptr;  // declared first: the section's constructor fills it
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ kept_;
+};
+
 // An open registry key, closed when it goes.
 class RegistryKey {
 public:

@@ -126,43 +126,22 @@ void PlainPuffPixels(PixelSurface& surface, int32_t x, int32_t y, int32_t radius
         }
 }
 
-// Each trial runs both paths' optimized and plain versions from one seed:
-// same pixels, same generator state after. Some buffer squares are made for
-// a smaller push than the puff's, so that points leave them.
+// Both buffer kernels and the pixel path against their plain versions.
 TEST(PuffPaths, OptimizedMatchTheStraightforwardOnRandomPuffs) {
-    SRand(31337);
-    int changed = 0;
-    for (int trial = 0; trial < 300; ++trial) {
-        const int32_t radius = trial < 2 ? trial : Rand() % 101, x = Rand() % 140 - 20, y = Rand() % 120 - 20;
-        const double power = trial % 20 == 3 ? -3.0 : trial % 20 == 4 ? kNaN : (Rand() % 201) * 0.01;
-        const PuffSettings settings{1 + Rand() % 10, power, uint32_t(Rand() % 2)};
-        const PuffSquare square = ComputePuffSquare(trial % 5 == 2 ? 0.0 : power, radius);
-        const uint32_t seed = uint32_t(Rand()) << 15 ^ uint32_t(Rand());
-        std::vector<uint8_t> start(square.BufferBytes());
-        for (uint8_t& byte : start) byte = static_cast<uint8_t>(Rand() >> 3);
-        std::vector<uint8_t> reference = start, fast = start, portable = start;
-        const std::string label = "trial " + std::to_string(trial) + " radius " + std::to_string(radius);
-        SRand(seed);
-        ReferencePuffBuffer(reference.data(), square, settings, radius);
-        const int next = Rand();
-        SRand(seed);
-        PuffBuffer(fast.data(), square, MakePuffPlan(settings, radius), settings.mixPix != 0);
-        ASSERT_EQ(next, Rand()) << label;
-        SRand(seed);
-        PuffBufferPortable(portable.data(), square, MakePuffPlan(settings, radius), settings.mixPix != 0);
-        ASSERT_EQ(next, Rand()) << label;
-        ASSERT_TRUE(reference == fast && reference == portable) << label << " power " << power;
-        changed += reference != start;
-        if (trial % 5 != 0 || std::isnan(power) || power < 0) continue;
+    EXPECT_EQ("", FirstKernelMismatch(PuffKernel::Portable, 300));
+    EXPECT_EQ("", FirstKernelMismatch(PuffKernel::Sse2, 300));
+    for (int trial = 0; trial < 60; ++trial) {
+        SRand(4242 + trial);
+        const int32_t radius = Rand() % 101, x = Rand() % 140 - 20, y = Rand() % 120 - 20;
+        const PuffSettings settings{1 + Rand() % 10, (Rand() % 201) * 0.01, uint32_t(Rand() % 2)};
         PixelSurface pixels = Noise(100, 80, trial), plain = pixels;  // centres near and beyond the edges
-        SRand(seed);
+        SRand(trial);
         PuffPixelsOnSurface(pixels, x, y, radius, settings);
         const int pixelsNext = Rand();
-        SRand(seed);
+        SRand(trial);
         PlainPuffPixels(plain, x, y, radius, settings);
-        ASSERT_TRUE(pixels == plain && Rand() == pixelsNext) << label << " centre " << x << "," << y;
+        ASSERT_TRUE(pixels == plain && Rand() == pixelsNext) << "trial " << trial << " centre " << x << "," << y;
     }
-    EXPECT_GT(changed, 200);
 }
 
 TEST(PuffSquare, PuffSideFollowsPowerAndRadius) {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "host/host_state.h"
-#include "host/saver_main.h"
+#include "win32/processor_features.h"
 
 int main(int argc, char** argv) {
     SetDoublePrecision();
