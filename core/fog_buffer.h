@@ -120,21 +120,50 @@ inline bool RingStaysInside(const PuffPlan& plan, const PuffSquare& square, int3
 // control word, so a plain conversion changes that word twice, which costs
 // more than the rest of a point. Rounding to nearest comes for free
 // instead: added to 2^52 + 2^51, a value below 2^31 in magnitude leaves
-// its rounded value in the low word of the sum. Where that rounded away
+// its rounded value in the low word of the sum, and the sum less the same
+// number is that rounded value as a double. Where the rounding went away
 // from zero, one step back toward zero gives the truncation. Exact at the
-// 53-bit precision the fog runs at (and at 64 bits, where the rounded
-// value may be off by one more half, which the step still mends).
+// 53-bit precision the fog runs at (every thread that puffs sets it).
+constexpr double kRoundingShift = 6755399441055744.0;
+
 inline int32_t TruncCoordinate(double value) {
-    const double shifted = value + 6755399441055744.0;
+    const double shifted = value + kRoundingShift;
     int32_t rounded;
     std::memcpy(&rounded, &shifted, sizeof rounded);
-    const double back = rounded;
+    const double back = shifted - kRoundingShift;
     rounded -= (back > value) & (rounded > 0);
     rounded += (back < value) & (rounded < 0);
     return rounded;
 }
+
+// The same for a value of zero or more: one comparison.
+inline int32_t TruncMagnitude(double magnitude) {
+    const double shifted = magnitude + kRoundingShift;
+    int32_t rounded;
+    std::memcpy(&rounded, &shifted, sizeof rounded);
+    return rounded - (shifted - kRoundingShift > magnitude);
+}
+
+// trunc(offset) and trunc(f x offset) for f >= 1, both of the sign of the
+// angle's cosine or sine (the ring is positive), which the sign bit of the
+// table entry gives without the x87 unit: the truncations run on
+// magnitudes, and the sign is put on after.
+inline void TruncOffsetAndTarget(double offset, double f, const double& tableEntry, int32_t& source,
+                                 int32_t& target) {
+    uint32_t high;
+    std::memcpy(&high, reinterpret_cast<const char*>(&tableEntry) + 4, sizeof high);
+    const int32_t sign = static_cast<int32_t>(high) >> 31;  // 0 or -1
+    const double magnitude = __builtin_fabs(offset);
+    source = (TruncMagnitude(magnitude) ^ sign) - sign;
+    target = (TruncMagnitude(f * magnitude) ^ sign) - sign;
+}
 #else
 inline int32_t TruncCoordinate(double value) { return static_cast<int32_t>(value); }
+
+inline void TruncOffsetAndTarget(double offset, double f, const double&, int32_t& source, int32_t& target) {
+    source = static_cast<int32_t>(offset);
+    target = static_cast<int32_t>(f * offset);
+}
 #endif
 
 // Offsets are taken from the buffer's centre pixel (half, half); the
@@ -150,11 +179,19 @@ struct PortableMover {
     void operator()(const PuffAngle& angle, double f) const {
         const double dx = ring * angle.cos;
         const double dy = ring * angle.sin;
-        const double targetX = f * dx;
-        const double targetY = f * dy;
-        if (kTestTarget && !(targetX > low && targetX < high && targetY > low && targetY < high)) return;
-        MovePixel<kMix>(centre + rowBytes * TruncCoordinate(dy) + 3 * TruncCoordinate(dx),
-                        centre + rowBytes * TruncCoordinate(targetY) + 3 * TruncCoordinate(targetX));
+        if (kTestTarget) {
+            const double targetX = f * dx;
+            const double targetY = f * dy;
+            if (!(targetX > low && targetX < high && targetY > low && targetY < high)) return;
+            MovePixel<kMix>(centre + rowBytes * TruncCoordinate(dy) + 3 * TruncCoordinate(dx),
+                            centre + rowBytes * TruncCoordinate(targetY) + 3 * TruncCoordinate(targetX));
+            return;
+        }
+        // A ring that needs no test has f >= 1 (RingStaysInside).
+        int32_t sourceX, sourceY, targetX, targetY;
+        TruncOffsetAndTarget(dx, f, angle.cos, sourceX, targetX);
+        TruncOffsetAndTarget(dy, f, angle.sin, sourceY, targetY);
+        MovePixel<kMix>(centre + rowBytes * sourceY + 3 * sourceX, centre + rowBytes * targetY + 3 * targetX);
     }
 };
 
@@ -189,9 +226,9 @@ inline void PuffRingSse2(const PuffPlan& plan, uint8_t* centre, int32_t n, __m12
     const __m128d ring = _mm_set1_pd(n);
     const __m128d factorStep = _mm_set_sd(plan.factorStep);
     const __m128d one = _mm_set_sd(1.0);
-    const int64_t points = plan.pointsPerRing;
+    const int32_t points = static_cast<int32_t>(plan.pointsPerRing);  // see DrawPuffRing
     RandSequence draws;
-    for (int64_t i = 0; i < points; ++i) {
+    for (int32_t i = 0; i < points; ++i) {
         _mm_prefetch(reinterpret_cast<const char*>(&puffAngles[draws.PeekFirstAhead<8>()]), _MM_HINT_T0);
         const RandPair pair = draws.NextPair();
         __m128d f = _mm_add_sd(_mm_mul_sd(_mm_cvtsi32_sd(one, pair.second), factorStep), one);

@@ -65,10 +65,12 @@ template <class Visit>
 inline void DrawPuffRing(const PuffPlan& plan, Visit visit) {
     // Locals, not the plan's fields: a visitor that writes bytes could alias
     // anything held in memory, and locals stay in registers.
-    const int64_t points = plan.pointsPerRing;
+    // A plan never has more than kMaxPuffPoints points to a ring: the
+    // count fits 32 bits, which the i686 build counts in one register.
+    const int32_t points = static_cast<int32_t>(plan.pointsPerRing);
     const double factorStep = plan.factorStep;
     RandSequence draws;
-    for (int64_t i = 0; i < points; ++i) {
+    for (int32_t i = 0; i < points; ++i) {
         // The table is far larger than the first-level cache: ask for the
         // entry of a later point now, so that it is there when needed.
         __builtin_prefetch(&puffAngles[draws.PeekFirstAhead<8>()]);
