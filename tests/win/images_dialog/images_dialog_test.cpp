@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "config_ui/config_dialog.h"
 #include "config_ui/images_dialog.h"
 #include "dialog_driver.h"
 #include "resources/resource.h"
@@ -20,17 +23,28 @@ namespace {
 const char kImagesKey[] = "SOFTWARE\\Zorv\\Images";
 using Values = std::map<std::string, std::string>;  // name -> path
 
+// A value other than one terminated REG_SZ shows with its type in front;
+// names in lowercase, as the registry compares them.
 Values StoredValues() {
     Values values;
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kImagesKey, 0, KEY_READ, &key) != 0) return values;
-    char name[300], data[300];
-    DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
-    for (DWORD i = 0; RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) == 0;
-         ++i, nameSize = sizeof name, dataSize = sizeof data)
-        values[name] = (type == REG_SZ && std::strlen(data) + 1 == dataSize ? "" : "(not one REG_SZ) ") + std::string(data);
+    std::string name(2000, '\0'), data(2000, '\0');
+    DWORD nameSize = name.size(), dataSize = data.size(), type = 0;
+    for (DWORD i = 0; RegEnumValueA(key, i, &name[0], &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &dataSize) == 0;
+         ++i, nameSize = name.size(), dataSize = data.size()) {
+        const std::string text(data.c_str());
+        const bool plain = type == REG_SZ && text.size() + 1 == dataSize;
+        std::string folded = name.c_str();
+        CharLowerA(&folded[0]);
+        values[folded] = (plain ? "" : "(type " + std::to_string(type) + ") ") + text;
+    }
     RegCloseKey(key);
     return values;
+}
+
+void Store(const char* name, const std::string& text, DWORD type = REG_SZ) {
+    ASSERT_TRUE(WriteBinary(kImagesKey, name, text.c_str(), text.size() + 1, type)) << name;
 }
 
 // Stores entries "0".."n-1", and with `note` a value of another name.
@@ -62,6 +76,33 @@ struct ImagesDialogTest : DialogTest {
         }
         EXPECT_TRUE(PumpUntil([&] { return !IsWindow(files); }, 5000)) << "the file dialog closes on " << typed;
         Settle(dialog);
+    }
+    std::vector<std::string> Listed() const {
+        std::vector<std::string> entries;
+        for (int i = 0; i < SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, LB_GETCOUNT, 0, 0); ++i) {
+            char text[2000] = {};
+            SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            entries.push_back(text);
+        }
+        return entries;
+    }
+    // The horizontal extent against the widest entry in the list's font:
+    // it must show all of it, with no more than a little room to spare.
+    ::testing::AssertionResult ExtentFitsWidest() const {
+        HWND list = GetDlgItem(dialog, IDC_IMAGES_LIST);
+        HDC surface = GetDC(list);
+        HGDIOBJ kept = SelectObject(surface, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+        LONG widest = 0;
+        for (const std::string& entry : Listed()) {
+            SIZE size = {};
+            GetTextExtentPoint32A(surface, entry.c_str(), static_cast<int>(entry.size()), &size);
+            widest = std::max(widest, size.cx);
+        }
+        SelectObject(surface, kept);
+        ReleaseDC(list, surface);
+        const LRESULT extent = SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0);
+        if (extent >= widest && extent <= widest + 20) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "extent " << extent << " for a widest entry of " << widest << " pixels";
     }
     // A click on the first entry selects it alone; Wine's injected clicks
     // carry no Ctrl state, so the others join the selection by message.
@@ -114,24 +155,115 @@ TEST_F(ImagesDialogTest, FilesChosenTogetherGrowTheStoredListInTheirOrder) {
     }
 }
 
-// The remaining entries move up; the names past the end are deleted, and a
-// value of another name is never touched. An emptied list is stored too.
+// The remaining entries move up and nothing but the list stays: the
+// names past the end and a value of another name, listed last, go. An
+// emptied list is stored too.
 TEST_F(ImagesDialogTest, RemovedEntriesShrinkTheStoredList) {
     const struct {
         const char* name;
         std::vector<int> removed;
         Values kept;
     } cases[] = {
-        {"1 and 3 of 5", {1, 3, 5}, {{"0", "C:\\p\\0.jpg"}, {"1", "C:\\p\\2.jpg"}, {"2", "C:\\p\\4.jpg"}, {"note", "not an entry"}}},
-        {"all", {0, 1, 2, 3, 4, 5}, {{"note", "not an entry"}}},
+        {"1, 3 and the note of 5", {1, 3, 5}, {{"0", "C:\\p\\0.jpg"}, {"1", "C:\\p\\2.jpg"}, {"2", "C:\\p\\4.jpg"}}},
+        {"all", {0, 1, 2, 3, 4, 5}, {}},
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
-        Stored(5, true);  // "note" is listed last
+        Stored(5, true);
         ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc)) << c.name;
         Remove(c.removed);
         Close(IDOK);
         EXPECT_EQ(c.kept, StoredValues()) << c.name;
+    }
+}
+
+// Whatever the registry's enumeration order ("10" before "2" as text),
+// every text value is listed once: entries by index, whatever their length
+// or case, then the other names. OK stores exactly that list under 0..n-1,
+// each value's type and text as they were; a second OK changes nothing.
+TEST_F(ImagesDialogTest, EveryStoredTextIsListedOnceInIndexOrderAndStoredBackUnchanged) {
+    const std::string longer(300, 'L'), justOver = "C:\\" + std::string(257, 'j');  // 300 and 260 bytes
+    std::vector<std::string> expected;
+    for (int i = 0; i <= 0x11; ++i) {
+        const std::string path = i == 3 ? longer : i == 0x10 ? justOver : "C:\\p\\" + std::to_string(i) + ".jpg";
+        char name[16];
+        std::snprintf(name, sizeof name, i == 0xC ? "%X" : "%x", i);  // "C" is entry 12 too
+        if (i != 5) Store(name, path), expected.push_back(path);      // a gap: entry 5 is missing
+    }
+    Store("note", "C:\\by hand.jpg");
+    Store("expanding", "%PICTURES%\\x.jpg", REG_EXPAND_SZ);
+    const DWORD number = 7;
+    ASSERT_TRUE(WriteBinary(kImagesKey, "number", &number, sizeof number, REG_DWORD));
+    expected.push_back("%PICTURES%\\x.jpg");
+    expected.push_back("C:\\by hand.jpg");
+
+    Values stored;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%x", static_cast<unsigned>(i));
+        stored[name] = (expected[i][0] == '%' ? "(type 2) " : "") + expected[i];
+    }
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
+        EXPECT_EQ(expected, Listed()) << "round " << round;
+        Close(IDOK);
+        EXPECT_EQ(stored, StoredValues()) << "round " << round;
+    }
+}
+
+// What the file-open dialog hands back in the double below: Wine's own
+// dialog cannot reach a path beyond 259 bytes.
+std::string chosenFiles;
+BOOL WINAPI ChooseWithoutDialog(OPENFILENAMEA* request) {
+    if (chosenFiles.size() > request->nMaxFile) return FALSE;
+    std::copy(chosenFiles.begin(), chosenFiles.end(), request->lpstrFile);
+    return TRUE;
+}
+
+// A path the saver could not open is refused by name; the others of the
+// same choice are added, and the list scrolls as far as its widest entry.
+TEST_F(ImagesDialogTest, APathTooLongIsRefusedByNameAndTheListScrollsToItsWidestEntry) {
+    const std::string folder = "C:\\" + std::string(200, 'd');
+    const std::string fits = std::string(259 - folder.size() - 1, 'f');
+    const std::string over = std::string(260 - folder.size() - 1, 'o');
+    chosenFiles = folder + '\0' + fits + '\0' + over + '\0' + '\0';
+    imagesOpenFileDialog = ChooseWithoutDialog;
+    Store("0", "C:\\short.jpg");
+    ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
+    EXPECT_TRUE(ExtentFitsWidest()) << "as listed";
+    PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
+    HWND refusal = WaitForDialog(thread->id, dialog);
+    ASSERT_TRUE(refusal) << "a message names the refused path";
+    char text[2000] = {};
+    GetDlgItemTextA(refusal, 0xFFFF, text, sizeof text);
+    EXPECT_NE(std::string::npos, std::string(text).find(folder + "\\" + over)) << text;
+    EXPECT_EQ(std::string::npos, std::string(text).find(folder + "\\" + fits)) << text;
+    SendMessageA(refusal, WM_COMMAND, IDOK, 0);
+    Settle(dialog);
+    EXPECT_EQ((std::vector<std::string>{"C:\\short.jpg", folder + "\\" + fits}), Listed());
+    EXPECT_TRUE(ExtentFitsWidest()) << "with the long path added";
+    Remove({1});
+    EXPECT_TRUE(ExtentFitsWidest()) << "with it removed";
+    Close(IDCANCEL);
+    imagesOpenFileDialog = GetOpenFileNameA;
+}
+
+// Editing the list creates the settings key; the seven settings are still
+// unsaved, and the configuration dialog opens without an error. A key with
+// some of them and not the others still reports one.
+TEST_F(ImagesDialogTest, AListStoredOnAFreshInstallLeavesTheSettingsUnsaved) {
+    ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
+    Close(IDOK);
+    HKEY key = nullptr;
+    ASSERT_EQ(0, RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Zorv", 0, KEY_READ, &key)) << "OK made the key";
+    RegCloseKey(key);
+    for (bool someSaved : {false, true}) {
+        if (someSaved) {
+            ASSERT_TRUE(WriteDword("SOFTWARE\\Zorv", "Timeout", 60));
+        }
+        ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
+        EXPECT_EQ(someSaved, GetDlgItem(dialog, IDC_CONFIG_DENSITY) == nullptr) << "an error box first, some saved: " << someSaved;
+        thread.reset();
     }
 }
 
