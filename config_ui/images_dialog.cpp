@@ -152,7 +152,8 @@ void ShowTooLong(HWND dialog, const std::vector<std::string>& paths) {
 
 // Every text value is listed once, whatever its length: entries by index,
 // then the values of other names, which OK stores as entries. Values of
-// other types are no entries (the saver would read their bytes as a path).
+// other types hold no path: they are not listed, and OK removes them with
+// everything else that is not the list.
 INT_PTR OnInitDialog(HWND dialog) {
     RegistryKey key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kImagesKeyPath, 0, KEY_READ, key.place()) != ERROR_SUCCESS) return TRUE;

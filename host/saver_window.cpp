@@ -85,9 +85,10 @@ HWND CreateSaverWindow(const SaverPlacement& place) {
 UINT AutoPlayMessageNumber() { return host.isWin9x ? RegisterWindowMessageA(kAutoPlayMessageName) : 0; }
 
 // How often the loop looks whether its window and a preview's parent are
-// still there. Under Wine a window taken away with its thread or process
-// sends no WM_DESTROY to a child in another process, and such a child is
-// taken away with it; without a look the run would never end.
+// still there. Under Wine a parent taken away with its thread or process
+// takes a child of another thread with it without sending it WM_DESTROY;
+// without a look the run would never end. Four looks a second cost a
+// full-screen run nothing it would notice.
 constexpr DWORD kOrphanCheckMs = 250;
 
 bool RunIsOrphaned(HWND window, HWND parent) { return !IsWindow(window) || (parent && !IsWindow(parent)); }

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "fog/fog_engine.h"
@@ -15,80 +14,46 @@
 
 namespace {
 
-// How long a run may take to notice that it is orphaned and end: the
-// promise is one second; process teardown under Wine gets some room.
+// The promise is one second; a process's teardown under Wine gets room.
 constexpr DWORD kEndsWithinMs = 1500;
 
-// A parent window on a thread of its own, which ends (taking the window
-// with it, without destroying it first) when told to.
-class ParentThread {
-public:
-    ParentThread() : ready_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), end_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
-        WaitForSingleObject(ready_, 10000);
-    }
-    ~ParentThread() {
-        End();
-        WaitForSingleObject(thread_, 10000);
-        for (HANDLE h : {thread_, ready_, end_}) CloseHandle(h);
-    }
-    void End() { SetEvent(end_); }
-    HWND window = nullptr;
+// Makes the parent, then waits for a quit message and ends, taking the
+// window with it undestroyed.
+DWORD WINAPI ParentThread(void* window) {
+    *static_cast<HWND*>(window) = CreateWindowA("STATIC", "parent", WS_POPUP | WS_VISIBLE, 0, 0, 200, 150, nullptr, nullptr, nullptr, nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+    return 0;
+}
 
-private:
-    static DWORD WINAPI Run(void* self) {
-        auto* p = static_cast<ParentThread*>(self);
-        p->window = CreateWindowA("STATIC", "parent", WS_POPUP | WS_VISIBLE, 0, 0, 200, 150, nullptr, nullptr, nullptr, nullptr);
-        SetEvent(p->ready_);
-        while (MsgWaitForMultipleObjects(1, &p->end_, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-        }
-        return 0;
-    }
-    HANDLE ready_, end_, thread_;
-};
-
-// In this process: the run ends and its worker has ended too, not merely
-// been left behind by the loop.
 TEST(OrphanedPreview, EndsWithItsWorkerWhenTheParentsThreadEnds) {
     CleanSettingsKey clean;
     ResetHost(0);
-    ParentThread parent;
-    SaverRun run(parent.window);
-    ASSERT_TRUE(run.window);
-    ASSERT_TRUE(PumpUntil([] { return theFog.WorkerThread != nullptr; }, 5000));
+    HWND parent = nullptr;
+    DWORD parentThreadId = 0;
+    HANDLE parentThread = CreateThread(nullptr, 0, ParentThread, &parent, 0, &parentThreadId);
+    ASSERT_TRUE(PumpUntil([&] { return parent != nullptr; }, 5000));
+    SaverRun run(parent);
     HANDLE worker = nullptr;
+    ASSERT_TRUE(PumpUntil([] { return theFog.WorkerThread != nullptr; }, 5000));
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), theFog.WorkerThread, GetCurrentProcess(), &worker, SYNCHRONIZE, FALSE, 0));
-    parent.End();
-    const DWORD start = GetTickCount();
-    EXPECT_TRUE(PumpUntil([&] { return run.Ended(); }, kEndsWithinMs)) << "still running after " << GetTickCount() - start << " ms";
+    PostThreadMessageA(parentThreadId, WM_QUIT, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return run.Ended(); }, kEndsWithinMs));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0)) << "the worker ended";
-    CloseHandle(worker);
+    for (HANDLE h : {worker, parentThread}) CloseHandle(h);
 }
 
-// The real zorv.scr as a preview in another process's window: the parent's
-// thread ends, or the process that owns the parent is killed.
-TEST(OrphanedPreview, TheSaverProcessEndsWhateverTookTheParentAway) {
+// The real zorv.scr as a preview in the configuration dialog of another
+// zorv.scr, which is killed.
+TEST(OrphanedPreview, TheSaverProcessEndsWhenTheParentsProcessIsKilled) {
     CleanSettingsKey clean;
-    for (bool killProcess : {false, true}) {
-        ParentThread ownParent;
-        std::unique_ptr<RunningProcess> configuration;
-        HWND parent = ownParent.window;
-        if (killProcess) {
-            configuration = std::make_unique<RunningProcess>("\"" + SaverPath() + "\" /c");
-            ASSERT_TRUE(PumpUntil([&] { return (parent = FindWindowA(nullptr, "ZORV 2.0")) != nullptr; }, 10000));
-        }
-        RunningProcess preview("\"" + SaverPath() + "\" /p " + std::to_string(reinterpret_cast<UINT_PTR>(parent)));
-        ASSERT_TRUE(PumpUntil([&] { return FindWindowExA(parent, nullptr, kSaverClassName, nullptr) != nullptr; }, 10000))
-            << "the preview shows, kill: " << killProcess;
-        if (killProcess)
-            TerminateProcess(configuration->info.hProcess, 1);
-        else
-            ownParent.End();
-        const DWORD start = GetTickCount();
-        EXPECT_EQ(0u, preview.WaitForExit(kEndsWithinMs)) << "kill: " << killProcess << ", after " << GetTickCount() - start << " ms";
-    }
+    RunningProcess configuration("\"" + SaverPath() + "\" /c");
+    HWND parent = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (parent = FindWindowA(nullptr, "ZORV 2.0")) != nullptr; }, 10000));
+    RunningProcess preview("\"" + SaverPath() + "\" /p " + std::to_string(reinterpret_cast<UINT_PTR>(parent)));
+    ASSERT_TRUE(PumpUntil([&] { return FindWindowExA(parent, nullptr, kSaverClassName, nullptr) != nullptr; }, 10000));
+    TerminateProcess(configuration.info.hProcess, 1);
+    EXPECT_EQ(0u, preview.WaitForExit(kEndsWithinMs));
 }
 
 }  // namespace
