@@ -31,6 +31,10 @@ LONG QueryFourBytes(HKEY key, const char* name, void* place) {
     return status;
 }
 
+bool HoldsValue(HKEY key, const char* name) {
+    return RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) != ERROR_FILE_NOT_FOUND;
+}
+
 LONG SetFourBytes(HKEY key, const char* name, uint32_t value) {
     return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
 }
@@ -75,6 +79,13 @@ LONG FogEngine::LoadSettings(HWND refreshWindow, HWND drawWindow) {
         status = QueryFourBytes(key, value.name, value.place);
         if (status != ERROR_SUCCESS) break;  // this value and the later ones keep their defaults
         if (value.place == &storedPower) Power = PowerFromStored(storedPower);
+    }
+    // The picture list's dialog creates the key for its subkey: a key that
+    // holds none of the settings is one whose settings were never saved.
+    if (status == ERROR_FILE_NOT_FOUND) {
+        bool holdsAny = false;
+        for (const auto& value : values) holdsAny = holdsAny || HoldsValue(key, value.name);
+        if (!holdsAny) status = ERROR_SUCCESS;
     }
     RegCloseKey(key);
     return status;

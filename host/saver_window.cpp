@@ -84,13 +84,41 @@ HWND CreateSaverWindow(const SaverPlacement& place) {
 
 UINT AutoPlayMessageNumber() { return host.isWin9x ? RegisterWindowMessageA(kAutoPlayMessageName) : 0; }
 
-int RunMessageLoop() {
-    MSG message = {};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+// How often the loop looks whether its window and a preview's parent are
+// still there. Under Wine a parent taken away with its thread or process
+// takes a child of another thread with it without sending it WM_DESTROY;
+// without a look the run would never end. Four looks a second cost a
+// full-screen run nothing it would notice.
+constexpr DWORD kOrphanCheckMs = 250;
+
+bool RunIsOrphaned(HWND window, HWND parent) { return !IsWindow(window) || (parent && !IsWindow(parent)); }
+
+// Ends the run through the close path, so that the worker stops as at any
+// close. Nobody is left to be asked for a password; a window that still
+// exists is destroyed by the close.
+void EndOrphanedRun(HWND window) {
+    host.closeGranted = 1;
+    SaverWindowProc(window, WM_CLOSE, 0, 0);
+}
+
+int RunMessageLoop(HWND window, HWND parent) {
+    DWORD lastCheck = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (GetTickCount() - lastCheck >= kOrphanCheckMs) {
+            lastCheck = GetTickCount();
+            if (RunIsOrphaned(window, parent)) {
+                EndOrphanedRun(window);
+                return 0;
+            }
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kOrphanCheckMs, QS_ALLINPUT);
     }
-    return static_cast<int>(message.wParam);
 }
 
 // Runs the window until it is destroyed; the quit message's wParam, or
@@ -102,7 +130,7 @@ int RunSaverWindow(const SaverPlacement& place) {
     int result = kSaverWindowFailed;
     if (host.saverWindow) {
         if (!host.isPreview) SetForegroundWindow(host.saverWindow);
-        result = RunMessageLoop();
+        result = RunMessageLoop(host.saverWindow, place.parent);
     }
     UnregisterClassA(kSaverClassName, host.instance);
     return result;

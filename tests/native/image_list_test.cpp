@@ -16,6 +16,42 @@ TEST(ImageValueName, IsTheIndexInLowercaseHexWithoutLeadingZeros) {
     for (const auto& c : cases) EXPECT_EQ(c.second, ImageValueName(c.first)) << "index " << c.first;
 }
 
+// The registry compares names without case, so "A" and "a" are one
+// value: both name entry 10. Leading zeros, signs and names past 32 bits
+// are some other value's.
+TEST(ImageValueName, IsReadBackIntoItsIndexWhateverTheCaseAndNothingElseIs) {
+    const std::pair<const char*, long long> cases[] = {
+        {"0", 0},   {"9", 9},   {"a", 10},  {"A", 10},  {"1F", 31},       {"10", 16},     {"ffffffff", 0xFFFFFFFF},
+        {"", -1},   {"00", -1}, {"0a", -1}, {"g", -1},  {"-1", -1},       {" 1", -1},     {"100000000", -1},
+        {"note", -1}, {"1x", -1}, {"0x1", -1},
+    };
+    for (const auto& c : cases) {
+        uint32_t index = 0xDEADBEEF;
+        const bool parsed = ParseImageValueName(c.first, index);
+        EXPECT_EQ(c.second >= 0, parsed) << '"' << c.first << '"';
+        if (parsed) {
+            EXPECT_EQ(c.second, index) << '"' << c.first << '"';
+        }
+    }
+}
+
+// Entries by index whatever order the registry enumerates them in ("10"
+// before "2" as text), then the other names by name; after storing n
+// entries only the names of 0..n-1 stay.
+TEST(ImageListingOrder, PutsEntriesInIndexOrderThenTheOtherNames) {
+    const std::vector<std::string> names = {"note", "10", "2", "B", "0", "01", "a", "Zed", "1"};
+    const std::vector<std::string> expected = {"0", "1", "2", "a", "B", "10", "01", "note", "Zed"};
+    std::vector<std::string> listed;
+    for (size_t position : ImageListingOrder(names)) listed.push_back(names.at(position));
+    EXPECT_EQ(expected, listed);
+
+    const std::pair<const char*, bool> afterStoringEleven[] = {{"0", true},   {"A", true},   {"a", true},
+                                                               {"b", false},  {"10", false}, {"01", false},
+                                                               {"note", false}, {"", false}};
+    for (const auto& c : afterStoringEleven) EXPECT_EQ(c.second, IsStoredEntryName(c.first, 11)) << c.first;
+    EXPECT_FALSE(IsStoredEntryName("0", 0));
+}
+
 // The file-open dialog's buffer: one full path, or a folder and the names
 // chosen in it, each with its zero byte, then an empty string. Never read
 // past the given size, whatever the buffer holds.
@@ -25,21 +61,21 @@ TEST(OpenFileSelection, JoinsTheFolderWithEveryNameInOrderAndNeverReadsPastTheBu
     const struct {
         std::string buffer;
         std::vector<std::string> expected;
-        size_t leftOut;
+        std::vector<std::string> tooLong;
     } cases[] = {
-        {"C:\\Pictures\\one.jpg\0\0"s, {"C:\\Pictures\\one.jpg"}, 0},
-        {"C:\\Pictures\0b.png\0a.jpg\0a.jpg\0\0"s, {"C:\\Pictures\\b.png", "C:\\Pictures\\a.jpg", "C:\\Pictures\\a.jpg"}, 0},
-        {"C:\\\0a.jpg\0b.png\0\0"s, {"C:\\a.jpg", "C:\\b.png"}, 0},  // a root already ends in "\"
-        {"\0\0"s, {}, 0},
-        {"qqqq"s, {"qqqq"}, 0},
-        {"C:\\d\0a.jpg\0b.p"s, {"C:\\d\\a.jpg", "C:\\d\\b.p"}, 0},
-        {folder + "\0a.jpg\0"s + fits + "x\0"s + fits + "\0\0"s, {folder + "\\a.jpg", folder + "\\" + fits}, 1},
-        {"C:\\" + std::string(257, 'p') + "\0\0"s, {}, 1},  // 260 bytes
+        {"C:\\Pictures\\one.jpg\0\0"s, {"C:\\Pictures\\one.jpg"}, {}},
+        {"C:\\Pictures\0b.png\0a.jpg\0a.jpg\0\0"s, {"C:\\Pictures\\b.png", "C:\\Pictures\\a.jpg", "C:\\Pictures\\a.jpg"}, {}},
+        {"C:\\\0a.jpg\0b.png\0\0"s, {"C:\\a.jpg", "C:\\b.png"}, {}},  // a root already ends in "\"
+        {"\0\0"s, {}, {}},
+        {"qqqq"s, {"qqqq"}, {}},
+        {"C:\\d\0a.jpg\0b.p"s, {"C:\\d\\a.jpg", "C:\\d\\b.p"}, {}},
+        {folder + "\0a.jpg\0"s + fits + "x\0"s + fits + "\0\0"s, {folder + "\\a.jpg", folder + "\\" + fits}, {folder + "\\" + fits + "x"}},
+        {"C:\\" + std::string(257, 'p') + "\0\0"s, {}, {"C:\\" + std::string(257, 'p')}},  // 260 bytes
     };
     for (const auto& c : cases) {
         OpenFileSelection selection = ParseOpenFileSelection(c.buffer.data(), c.buffer.size());
         EXPECT_EQ(c.expected, selection.paths) << c.buffer;
-        EXPECT_EQ(c.leftOut, selection.leftOut) << c.buffer;
+        EXPECT_EQ(c.tooLong, selection.tooLong) << c.buffer;
     }
 }
 

@@ -5,12 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "config_ui/images_dialog.h"
+#include "core/image_list.h"
 #include "dialog_driver.h"
 #include "resources/resource.h"
 #include "test_support.h"
@@ -20,17 +21,28 @@ namespace {
 const char kImagesKey[] = "SOFTWARE\\Zorv\\Images";
 using Values = std::map<std::string, std::string>;  // name -> path
 
+// A value other than one terminated REG_SZ shows with its type in front;
+// names in lowercase, as the registry compares them.
 Values StoredValues() {
     Values values;
     HKEY key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kImagesKey, 0, KEY_READ, &key) != 0) return values;
-    char name[300], data[300];
-    DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
-    for (DWORD i = 0; RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) == 0;
-         ++i, nameSize = sizeof name, dataSize = sizeof data)
-        values[name] = (type == REG_SZ && std::strlen(data) + 1 == dataSize ? "" : "(not one REG_SZ) ") + std::string(data);
+    std::string name(2000, '\0'), data(2000, '\0');
+    DWORD nameSize = name.size(), dataSize = data.size(), type = 0;
+    for (DWORD i = 0; RegEnumValueA(key, i, &name[0], &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &dataSize) == 0;
+         ++i, nameSize = name.size(), dataSize = data.size()) {
+        const std::string text(data.c_str());
+        const bool plain = type == REG_SZ && text.size() + 1 == dataSize;
+        std::string folded = name.c_str();
+        CharLowerA(&folded[0]);
+        values[folded] = (plain ? "" : "(type " + std::to_string(type) + ") ") + text;
+    }
     RegCloseKey(key);
     return values;
+}
+
+void Store(const char* name, const std::string& text, DWORD type = REG_SZ) {
+    ASSERT_TRUE(WriteBinary(kImagesKey, name, text.c_str(), text.size() + 1, type)) << name;
 }
 
 // Stores entries "0".."n-1", and with `note` a value of another name.
@@ -63,6 +75,29 @@ struct ImagesDialogTest : DialogTest {
         EXPECT_TRUE(PumpUntil([&] { return !IsWindow(files); }, 5000)) << "the file dialog closes on " << typed;
         Settle(dialog);
     }
+    std::vector<std::string> Listed() const {
+        std::vector<std::string> entries;
+        for (int i = 0; i < SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, LB_GETCOUNT, 0, 0); ++i) {
+            char text[2000] = {};
+            SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+            entries.push_back(text);
+        }
+        return entries;
+    }
+    // The horizontal extent against the widest entry in the list's font:
+    // it must show all of it, with no more than a little room to spare.
+    ::testing::AssertionResult ExtentFitsWidest() const {
+        HWND list = GetDlgItem(dialog, IDC_IMAGES_LIST);
+        HDC surface = GetDC(list);
+        HGDIOBJ kept = SelectObject(surface, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+        SIZE widest = {}, size = {};
+        for (const std::string& entry : Listed())
+            if (GetTextExtentPoint32A(surface, entry.c_str(), entry.size(), &size) && size.cx > widest.cx) widest = size;
+        ReleaseDC(list, (SelectObject(surface, kept), surface));
+        const LRESULT extent = SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0);
+        if (extent >= widest.cx && extent <= widest.cx + 20) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "extent " << extent << " for a widest entry of " << widest.cx << " pixels";
+    }
     // A click on the first entry selects it alone; Wine's injected clicks
     // carry no Ctrl state, so the others join the selection by message.
     void Remove(const std::vector<int>& entries) {
@@ -74,23 +109,6 @@ struct ImagesDialogTest : DialogTest {
         ClickControl(dialog, IDC_IMAGES_REMOVE);
     }
 };
-
-TEST_F(ImagesDialogTest, SeventeenFilesChosenTogetherAreStoredUnderHexNamesAndListedAgain) {
-    const std::string folder = ScratchFolder();
-    const char* hex[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "a", "b", "c", "d", "e", "f", "10"};
-    std::vector<std::string> names;
-    Values expected;
-    for (int i = 0; i < 17; ++i) {
-        names.push_back("p" + std::to_string(10 + i) + ".jpg");
-        expected[hex[i]] = MakeFile(folder + "\\" + names.back());
-    }
-    ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
-    ChooseFiles(folder, names);
-    Close(IDOK);
-    EXPECT_EQ(expected, StoredValues());
-    ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
-    EXPECT_EQ(17, SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, LB_GETCOUNT, 0, 0));
-}
 
 // Chosen in a folder (joined with "\") and in a drive root (no "\" doubled);
 // Cancel leaves the stored list as it was.
@@ -114,25 +132,94 @@ TEST_F(ImagesDialogTest, FilesChosenTogetherGrowTheStoredListInTheirOrder) {
     }
 }
 
-// The remaining entries move up; the names past the end are deleted, and a
-// value of another name is never touched. An emptied list is stored too.
+// The remaining entries move up and nothing but the list stays: the
+// names past the end and a value of another name, listed last, go. An
+// emptied list is stored too.
 TEST_F(ImagesDialogTest, RemovedEntriesShrinkTheStoredList) {
     const struct {
         const char* name;
         std::vector<int> removed;
         Values kept;
     } cases[] = {
-        {"1 and 3 of 5", {1, 3, 5}, {{"0", "C:\\p\\0.jpg"}, {"1", "C:\\p\\2.jpg"}, {"2", "C:\\p\\4.jpg"}, {"note", "not an entry"}}},
-        {"all", {0, 1, 2, 3, 4, 5}, {{"note", "not an entry"}}},
+        {"1, 3 and the note of 5", {1, 3, 5}, {{"0", "C:\\p\\0.jpg"}, {"1", "C:\\p\\2.jpg"}, {"2", "C:\\p\\4.jpg"}}},
+        {"all", {0, 1, 2, 3, 4, 5}, {}},
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
-        Stored(5, true);  // "note" is listed last
+        Stored(5, true);
         ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc)) << c.name;
         Remove(c.removed);
         Close(IDOK);
         EXPECT_EQ(c.kept, StoredValues()) << c.name;
     }
+}
+
+// Whatever the registry's enumeration order ("10" before "2" as text),
+// every text value is listed once: entries by index, whatever their length
+// or case, then the other names. OK stores exactly that list under 0..n-1,
+// each value's type and text as they were; a second OK changes nothing.
+TEST_F(ImagesDialogTest, EveryStoredTextIsListedOnceInIndexOrderAndStoredBackUnchanged) {
+    const DWORD number = 7;  // holds no path: not listed, and removed
+    ASSERT_TRUE(WriteBinary(kImagesKey, "number", &number, sizeof number, REG_DWORD));
+    Store("note", "C:\\by hand.jpg");
+    Store("expanding", "%P%\\x.jpg", REG_EXPAND_SZ);
+    std::vector<std::string> expected;
+    Values stored;
+    auto expect = [&](const std::string& path, const std::string& shown = "") {
+        stored[ImageValueName(expected.size())] = shown + path;
+        expected.push_back(path);
+    };
+    for (uint32_t i = 0; i <= 0x11; ++i) {
+        if (i == 5) continue;  // a gap
+        const std::string path = i == 3 ? std::string(300, 'L') : i == 0x10 ? "C:\\" + std::string(257, 'j') : "C:\\p\\" + std::to_string(i) + ".jpg";
+        Store(i == 0xC ? "C" : ImageValueName(i).c_str(), path);  // "C" is entry 12 too
+        expect(path);
+    }
+    expect("%P%\\x.jpg", "(type 2) ");
+    expect("C:\\by hand.jpg");
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
+        EXPECT_EQ(expected, Listed()) << "round " << round;
+        Close(IDOK);
+        EXPECT_EQ(stored, StoredValues()) << "round " << round;
+    }
+}
+
+// What the file-open dialog hands back in the double below: Wine's own
+// dialog cannot reach a path beyond 259 bytes.
+std::string chosenFiles;
+BOOL WINAPI ChooseWithoutDialog(OPENFILENAMEA* request) {
+    if (chosenFiles.size() > request->nMaxFile) return FALSE;
+    std::copy(chosenFiles.begin(), chosenFiles.end(), request->lpstrFile);
+    return TRUE;
+}
+
+// A path the saver could not open is refused by name; the others of the
+// same choice are added, and the list scrolls as far as its widest entry.
+TEST_F(ImagesDialogTest, APathTooLongIsRefusedByNameAndTheListScrollsToItsWidestEntry) {
+    const std::string folder = "C:\\" + std::string(200, 'd');
+    const std::string fits = std::string(259 - folder.size() - 1, 'f');
+    const std::string over = std::string(260 - folder.size() - 1, 'o');
+    chosenFiles = folder + '\0' + fits + '\0' + over + '\0' + '\0';
+    imagesOpenFileDialog = ChooseWithoutDialog;
+    Store("0", "C:\\short.jpg");
+    ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
+    EXPECT_TRUE(ExtentFitsWidest()) << "as listed";
+    PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
+    HWND refusal = WaitForDialog(thread->id, dialog);
+    ASSERT_TRUE(refusal) << "a message names the refused path";
+    char text[2000] = {};
+    GetDlgItemTextA(refusal, 0xFFFF, text, sizeof text);
+    EXPECT_NE(std::string::npos, std::string(text).find(folder + "\\" + over)) << text;
+    EXPECT_EQ(std::string::npos, std::string(text).find(folder + "\\" + fits)) << text;
+    SendMessageA(refusal, WM_COMMAND, IDOK, 0);
+    Settle(dialog);
+    EXPECT_EQ((std::vector<std::string>{"C:\\short.jpg", folder + "\\" + fits}), Listed());
+    EXPECT_TRUE(ExtentFitsWidest()) << "with the long path added";
+    Remove({1});
+    EXPECT_TRUE(ExtentFitsWidest()) << "with it removed";
+    Close(IDCANCEL);
+    imagesOpenFileDialog = GetOpenFileNameA;
 }
 
 }  // namespace

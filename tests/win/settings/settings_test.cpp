@@ -46,6 +46,8 @@ TEST_F(SettingsTest, LoadKeepsTheDefaultsFromTheFirstValueItCannotRead) {
         {"no key", 0, nullptr, nullptr, 0, 0, ERROR_SUCCESS, defaults},
         {"all seven", 7, nullptr, nullptr, 0, 0, ERROR_SUCCESS, {7, 150, 0, 33, 2, 250, 600}},
         {"only four", 4, nullptr, nullptr, 0, 0, ERROR_FILE_NOT_FOUND, {7, 150, 0, 33, 1, 0, -1}},
+        {"none, only another value", 0, "Images", "C:\\a.jpg", 9, REG_SZ, ERROR_SUCCESS, defaults},  // as never saved
+        {"only the last", 0, "Timeout", kEightBytes, 4, REG_DWORD, ERROR_FILE_NOT_FOUND, defaults},
         {"Ray longer than 4 bytes", 7, "Ray", kEightBytes, 8, REG_BINARY, ERROR_MORE_DATA, {7, 150, 0, 50, 1, 0, -1}},
         {"Ray of another type", 7, "Ray", "M\0\0", 4, REG_SZ, ERROR_SUCCESS, {7, 150, 0, 'M', 2, 250, 600}},
     };
