@@ -192,12 +192,13 @@ std::string Narrow(const wchar_t* wide) {
     return narrow;
 }
 
-// ".bmp,.dib" as the file dialog's "*.bmp;*.dib".
+// ".bmp,.dib" as the file dialog's "*.bmp;*.dib". Windows separates the
+// extensions with commas, Wine with semicolons.
 std::string PatternsOf(const std::string& extensions) {
     std::string patterns;
     size_t start = 0;
     while (start < extensions.size()) {
-        size_t end = extensions.find(',', start);
+        size_t end = extensions.find_first_of(",;", start);
         if (end == std::string::npos) end = extensions.size();
         if (end > start) patterns += (patterns.empty() ? "*" : ";*") + extensions.substr(start, end - start);
         start = end + 1;
