@@ -13,7 +13,6 @@
 #include <string>
 
 #include "../core/area_reducer.h"
-#include "../win32/scoped_handles.h"
 
 namespace {
 
@@ -106,6 +105,42 @@ Outcome DecodeWithImagingComponent(IWICImagingFactory* factory, const wchar_t* p
 
 // ---- The OLE picture loader ----
 
+// A memory device context like the screen's, deleted when it goes.
+struct ScreenLikeDC {
+    HDC dc = CreateCompatibleDC(nullptr);
+    ~ScreenLikeDC() {
+        if (dc) DeleteDC(dc);
+    }
+};
+
+// A top-down 32-bit DIB section selected into a memory device context of
+// its own; the bitmap it replaced goes back before both are deleted.
+class PixelCanvas {
+public:
+    PixelCanvas(uint32_t width, uint32_t height) {
+        BITMAPINFO format = {};
+        format.bmiHeader = {sizeof format.bmiHeader, static_cast<LONG>(width), -static_cast<LONG>(height), 1, 32,
+                            BI_RGB, 0, 0, 0, 0, 0};
+        bitmap_ = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits_, nullptr, 0);
+        kept_ = memory_.dc && bitmap_ ? SelectObject(memory_.dc, bitmap_) : nullptr;
+    }
+    ~PixelCanvas() {
+        if (ready()) SelectObject(memory_.dc, kept_);
+        if (bitmap_) DeleteObject(bitmap_);
+    }
+    bool ready() const { return kept_ != nullptr && kept_ != HGDI_ERROR; }
+    HDC dc() const { return memory_.dc; }
+    const uint32_t* bits() const { return static_cast<const uint32_t*>(bits_); }
+    PixelCanvas(const PixelCanvas&) = delete;
+    PixelCanvas& operator=(const PixelCanvas&) = delete;
+
+private:
+    ScreenLikeDC memory_;  // declared first: deleted last
+    HBITMAP bitmap_ = nullptr;
+    void* bits_ = nullptr;
+    HGDIOBJ kept_ = nullptr;
+};
+
 // A bitmap picture's own pixels, read in bands (bottom-up, as GDI counts
 // its scan lines) and reduced like any other source.
 bool ReduceOleBitmap(IPicture* picture, uint32_t width, uint32_t height, std::vector<uint32_t>& pixels,
@@ -117,53 +152,39 @@ bool ReduceOleBitmap(IPicture* picture, uint32_t width, uint32_t height, std::ve
         return false;
     HBITMAP bitmap = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
     const uint32_t sourceWidth = shape.bmWidth, sourceHeight = shape.bmHeight;
-    HDC screenLike = CreateCompatibleDC(nullptr);
-    if (!screenLike) return false;
+    ScreenLikeDC reader;
+    if (!reader.dc) return false;
     const BandReader readBand = [&](uint32_t first, uint32_t count, uint32_t* rows) {
         BITMAPINFO format = {};
         format.bmiHeader = {sizeof format.bmiHeader, static_cast<LONG>(sourceWidth), static_cast<LONG>(sourceHeight),
                             1, 32, BI_RGB, 0, 0, 0, 0, 0};
         const UINT lowestScan = sourceHeight - first - count;
-        if (GetDIBits(screenLike, bitmap, lowestScan, count, rows, &format, DIB_RGB_COLORS) != static_cast<int>(count))
+        if (GetDIBits(reader.dc, bitmap, lowestScan, count, rows, &format, DIB_RGB_COLORS) != static_cast<int>(count))
             return false;
         for (uint32_t top = 0, bottom = count - 1; top < bottom; ++top, --bottom)
             std::swap_ranges(rows + size_t{top} * sourceWidth, rows + size_t{top + 1} * sourceWidth,
                              rows + size_t{bottom} * sourceWidth);
         return true;
     };
-    const bool reduced = ReduceInBands(sourceWidth, sourceHeight, width, height, readBand, pixels, cancelled);
-    DeleteDC(screenLike);
-    return reduced;
+    return ReduceInBands(sourceWidth, sourceHeight, width, height, readBand, pixels, cancelled);
 }
 
 // Icons and metafiles draw themselves at the target size; HALFTONE, where
-// the system has it, keeps a bitmap that cannot be read from aliasing.
+// the system has it (not the 95/98 family), keeps a bitmap whose pixels
+// cannot be read from aliasing.
 bool RenderOlePicture(IPicture* picture, uint32_t width, uint32_t height, std::vector<uint32_t>& pixels) {
     OLE_XSIZE_HIMETRIC pictureWidth = 0;
     OLE_YSIZE_HIMETRIC pictureHeight = 0;
     if (FAILED(picture->get_Width(&pictureWidth)) || FAILED(picture->get_Height(&pictureHeight))) return false;
-    BITMAPINFO format = {};
-    format.bmiHeader = {sizeof format.bmiHeader, static_cast<LONG>(width), -static_cast<LONG>(height), 1, 32, BI_RGB,
-                        0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP target = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!target) return false;
-    HDC canvas = CreateCompatibleDC(nullptr);
-    HGDIOBJ kept = canvas ? SelectObject(canvas, target) : nullptr;
-    const bool ready = kept && kept != HGDI_ERROR;
-    if (ready) {
-        PatBlt(canvas, 0, 0, width, height, WHITENESS);  // what a metafile leaves uncovered
-        if (SetStretchBltMode(canvas, HALFTONE)) SetBrushOrgEx(canvas, 0, 0, nullptr);
-        // HIMETRIC runs bottom-up: start at the top edge, go down by the height.
-        picture->Render(canvas, 0, 0, width, height, 0, pictureHeight, pictureWidth, -pictureHeight, nullptr);
-        GdiFlush();
-        const uint32_t* first = static_cast<const uint32_t*>(bits);
-        pixels.assign(first, first + size_t{width} * height);
-        SelectObject(canvas, kept);
-    }
-    if (canvas) DeleteDC(canvas);
-    DeleteObject(target);
-    return ready;
+    PixelCanvas canvas(width, height);
+    if (!canvas.ready()) return false;
+    PatBlt(canvas.dc(), 0, 0, width, height, WHITENESS);  // what a metafile leaves uncovered
+    if (SetStretchBltMode(canvas.dc(), HALFTONE)) SetBrushOrgEx(canvas.dc(), 0, 0, nullptr);
+    // HIMETRIC runs bottom-up: start at the top edge, go down by the height.
+    picture->Render(canvas.dc(), 0, 0, width, height, 0, pictureHeight, pictureWidth, -pictureHeight, nullptr);
+    GdiFlush();
+    pixels.assign(canvas.bits(), canvas.bits() + size_t{width} * height);
+    return true;
 }
 
 bool DecodeWithOlePicture(const wchar_t* path, uint32_t width, uint32_t height, std::vector<uint32_t>& pixels,
@@ -291,12 +312,12 @@ bool DecodePictureAt(const char* path, uint32_t width, uint32_t height, std::vec
 const char* PictureFileFilter() {
     // Made once per decoder, on the dialog's thread.
     static std::string filters[2];
-    ComRef<IWICImagingFactory> factory;
-    const bool imaging = CreateImagingFactory(factory);
+    const bool imaging = AvailablePictureDecoder() == PictureDecoder::ImagingComponent;
     std::string& filter = filters[imaging ? 0 : 1];
     if (!filter.empty()) return filter.c_str();
     std::vector<FilterEntry> entries;
-    if (imaging) entries = ImagingComponentEntries(factory.get());
+    ComRef<IWICImagingFactory> factory;
+    if (imaging && CreateImagingFactory(factory)) entries = ImagingComponentEntries(factory.get());
     if (entries.empty())
         entries.assign(std::begin(kOleEntries), std::end(kOleEntries));
     entries.push_back(kMetafileEntry);  // the OLE loader reads these on every system
