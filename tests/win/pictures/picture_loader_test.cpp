@@ -26,24 +26,17 @@ struct PictureLoaderTest : ::testing::Test {
     std::string folder = ScratchFolder();
 };
 
-// The patterns of the filter's first pair, "All picture files".
-std::vector<std::string> OfferedPatterns(const char* filter) {
-    std::vector<std::string> patterns;
-    std::string list = filter + std::strlen(filter) + 1;
-    for (size_t start = 0, end; start < list.size(); start = end + 1) {
-        end = list.find(';', start);
-        if (end == std::string::npos) end = list.size();
-        patterns.push_back(list.substr(start, end - start));
-    }
-    return patterns;
-}
-
-// The last pair of a filter (which ends in an extra zero byte).
-std::pair<std::string, std::string> LastPair(const char* filter) {
+// The filter's strings, and the patterns of its first pair split apart.
+std::vector<std::string> FilterStrings(const char* filter) {
     std::vector<std::string> strings;
     for (const char* s = filter; *s; s += std::strlen(s) + 1) strings.push_back(s);
-    return strings.size() >= 2 ? std::make_pair(strings[strings.size() - 2], strings.back())
-                               : std::make_pair(std::string(), std::string());
+    return strings;
+}
+std::vector<std::string> Split(const std::string& list) {
+    std::vector<std::string> patterns;
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1)
+        patterns.push_back(list.substr(start, (end = list.find(';', start)) - start));
+    return patterns;
 }
 
 // The four quadrants as GDI draws them into an enhanced metafile.
@@ -84,10 +77,11 @@ TEST_F(PictureLoaderTest, ReadsEveryFormatItsFilterOffersUprightAndStretched) {
         PretendImagingComponentMissing(decoder.imagingComponentMissing);
         EXPECT_EQ(decoder.imagingComponentMissing ? PictureDecoder::OlePicture : PictureDecoder::ImagingComponent,
                   AvailablePictureDecoder());
-        const char* filter = PictureFileFilter();
-        EXPECT_STREQ("All picture files", filter);
-        EXPECT_EQ(std::make_pair(std::string("All files (*.*)"), std::string("*.*")), LastPair(filter));
-        const std::vector<std::string> offered = OfferedPatterns(filter);
+        const std::vector<std::string> filter = FilterStrings(PictureFileFilter());
+        ASSERT_GE(filter.size(), 4u);
+        EXPECT_EQ("All picture files", filter[0]);
+        EXPECT_EQ("All files (*.*)|*.*", filter[filter.size() - 2] + "|" + filter.back());
+        const std::vector<std::string> offered = Split(filter[1]);
         // Windows' own OLE loader reads no PNG and no TIFF (Wine's does).
         for (const char* pattern : {"*.png", "*.tif", "*.tiff"})
             EXPECT_EQ(!decoder.imagingComponentMissing, std::count(offered.begin(), offered.end(), pattern) == 1) << pattern;
