@@ -103,7 +103,9 @@ TEST_F(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSa
     const SIZE_T before = PrivateBytes();
     HANDLE saver = CreateThread(nullptr, 0, RunFullScreenSaver, nullptr, 0, nullptr);
     HWND window = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (window = FindWindowA(kSaverClassName, kFullScreenTitle)) != nullptr; }, 10000));
+    // The window shows before its creation has made the worker.
+    ASSERT_TRUE(PumpUntil([&] { return (window = FindWindowA(kSaverClassName, kFullScreenTitle)) && theFog.WorkerThread; },
+                          10000));
     HANDLE worker = nullptr;
     DuplicateHandle(GetCurrentProcess(), theFog.WorkerThread, GetCurrentProcess(), &worker, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
