@@ -10,20 +10,12 @@
 
 #include "../core/image_list.h"
 #include "../core/settings_values.h"
+#include "../fog/picture_loader.h"
 #include "../host/host_state.h"
 #include "../resources/resource.h"
 #include "../win32/scoped_handles.h"
 
 namespace {
-
-// Description and patterns, pair by pair; the literal's own zero byte ends
-// the table.
-const char kPictureFilter[] =
-    "All picture files\0*.jpg;*.jpeg;*.bmp;*.png;*.tiff\0"
-    "JPEG File interchange format (*.jpg;*.jpeg)\0*.jpg;*.jpeg\0"
-    "Portable Network Graphics (*.png)\0*.png\0"
-    "Windows Bitmap (*.bmp)\0*.bmp\0"
-    "All files (*.*)\0*.*\0";
 
 constexpr DWORD kOpenFlags =
     OFN_EXPLORER | OFN_NONETWORKBUTTON | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT;
@@ -202,7 +194,7 @@ INT_PTR OnAdd(HWND dialog) {
     request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // 76: the form every system knows
     request.hwndOwner = dialog;
     request.hInstance = host.instance;
-    request.lpstrFilter = kPictureFilter;
+    request.lpstrFilter = PictureFileFilter();  // what the picture loader in use reads
     request.lpstrFile = buffer;
     request.nMaxFile = kFileBufferBytes - 2;
     request.Flags = kOpenFlags;

@@ -4,6 +4,8 @@
 
 #include "../core/settings_values.h"
 #include "fog_engine.h"
+#include "picture_preparer.h"
+#include "random_image.h"
 #include "../win32/scoped_handles.h"
 
 namespace {
@@ -46,6 +48,16 @@ void PaintDesktopBackground(HWND window, HDC surface) {
     StretchBlt(surface, 0, 0, windowSize.cx, windowSize.cy, copy.dc(), 0, 0, desktopSize.cx, desktopSize.cy, SRCCOPY);
 }
 
+// The pictures read on another thread when they are ready (the saver
+// procedure has them read), read here and now otherwise. The desktop shows
+// in every area that got no picture.
+void PaintRandomImages(HWND window, HDC surface) {
+    std::vector<AreaPicture> pictures;
+    if (!TakePreparedPictures(pictures)) pictures = LoadRandomPictures(PictureAreas(window));
+    if (!EveryAreaHasAPicture(pictures)) PaintDesktopBackground(window, surface);
+    PaintAreaPictures(surface, pictures);
+}
+
 }  // namespace
 
 void PaintBackground(HWND saverWindow, HDC surface) {
@@ -57,7 +69,7 @@ void PaintBackground(HWND saverWindow, HDC surface) {
         PaintDesktopBackground(saverWindow, surface);
         break;
     case RandomImage:
-        if (!theFog.PaintRandomImage(saverWindow, surface)) PaintDesktopBackground(saverWindow, surface);
+        PaintRandomImages(saverWindow, surface);
         break;
     default:
         break;  // no source: the window keeps what it shows

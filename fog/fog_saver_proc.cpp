@@ -1,16 +1,20 @@
 // FogSaverProc: the fog's part of the saver window's message chain. It
 // loads the settings and prepares the worker at creation, paints the first
 // background and lets the worker run at the first erase request, and stops
-// the worker at the close request. Everything else goes on unchanged.
+// the worker at the close request. A random picture is read on a thread of
+// its own and painted when it arrives. Everything else goes on unchanged.
 #include "fog_saver_proc.h"
 
 #include <objbase.h>
 
 #include "../core/random.h"
+#include "../core/settings_values.h"
 #include "../host/saver_window.h"
+#include "../win32/scoped_handles.h"
 #include "backgrounds.h"
 #include "fog_engine.h"
 #include "fog_worker.h"
+#include "picture_preparer.h"
 
 namespace {
 
@@ -40,13 +44,35 @@ LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return SaverDefaultProc(window, message, wParam, lParam);
 }
 
+// A picture can take seconds to decode: an erase that finds none read yet
+// has it read elsewhere and paints nothing, so that input goes on being
+// answered; the background counts as painted, and the fog may start, only
+// once the picture is on the screen.
+bool PicturesStillToCome(HWND window) {
+    if (theFog.BackgroundMode != RandomImage) return false;
+    if (!PreparingPictures()) return StartPreparingPictures(window);  // without a thread: read here and now
+    return !PreparedPicturesReady();
+}
+
 LRESULT OnEraseBackground(HWND window, HDC surface) {
     if (theFog.BackgroundPainted || paintingBackground) return 0;  // keep the fog drawn so far
+    if (PicturesStillToCome(window)) return 0;
     theFog.BackgroundPainted = 1;
     paintingBackground = true;
     PaintBackground(window, surface);
     paintingBackground = false;
+    // A refresh that the worker asked for meanwhile (mode 0 steps aside for
+    // seconds) is met by the background just painted.
+    theFog.BackgroundPainted = 1;
     if (theFog.WorkerThread) ResumeThread(theFog.WorkerThread);
+    return 0;
+}
+
+// Painted at once rather than through an invalidation: a hidden window or
+// a preview would never be asked to paint, and the fog would never start.
+LRESULT OnPicturesReady(HWND window) {
+    WindowDC surface(window);
+    if (surface.get()) OnEraseBackground(window, surface.get());
     return 0;
 }
 
@@ -77,6 +103,12 @@ void StopWorker() {
     theFog.WorkerThread = nullptr;
 }
 
+// A picture still being read is dropped: its thread ends by itself.
+LRESULT OnDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    AbandonPreparedPictures();
+    return SaverDefaultProc(window, message, wParam, lParam);
+}
+
 LRESULT OnClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (stoppingWorker) return 0;  // the close under way passes the request on
     stoppingWorker = true;
@@ -92,6 +124,8 @@ LRESULT FogSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:     return OnCreate(window, message, wParam, lParam);
     case WM_ERASEBKGND: return OnEraseBackground(window, reinterpret_cast<HDC>(wParam));
     case WM_CLOSE:      return OnClose(window, message, wParam, lParam);
+    case WM_DESTROY:    return OnDestroy(window, message, wParam, lParam);
+    case kPicturesReadyMessage: return OnPicturesReady(window);
     default:            return SaverDefaultProc(window, message, wParam, lParam);
     }
 }

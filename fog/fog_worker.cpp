@@ -22,6 +22,18 @@ void RequestFreshBackground() {
     GdiFlush();
 }
 
+// How often a worker waiting for a fresh background looks whether it is there.
+constexpr DWORD kBackgroundPollMs = 10;
+
+// A random picture is read on another thread and arrives some time after
+// the repaint was asked for: puffs wait for it, so that none lands on the
+// background it replaces. False when the worker is to stop meanwhile.
+bool AwaitFreshBackground() {
+    while (!theFog.BackgroundPainted)
+        if (WaitForSingleObject(theFog.StopEvent, kBackgroundPollMs) != WAIT_TIMEOUT) return false;
+    return true;
+}
+
 void DrawOnePuff() {
     WindowDC surface(theFog.DrawWindow);
     if (!surface.get()) return;  // the window is gone (a preview whose parent closed)
@@ -48,6 +60,7 @@ DWORD WINAPI FogWorker(LPVOID) {
         if (BackgroundRefreshDue(now, lastRefresh, theFog.Timeout)) {
             RequestFreshBackground();
             lastRefresh = now;
+            if (!AwaitFreshBackground()) break;
         }
         DrawOnePuff();
     }

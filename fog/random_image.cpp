@@ -1,85 +1,101 @@
-// PaintRandomImage: a picture file picked at random from the image list
-// (HKCU\SOFTWARE\Zorv\Images), drawn stretched over a window's client area.
-#include <ole2.h>
-#include <olectl.h>
+// PaintRandomImage and its parts: the pick from the image list, the decode
+// at each area's size, and the painting of what was decoded.
+#include "random_image.h"
+
+#include <string>
 
 #include "../core/image_list.h"
 #include "../core/random.h"
 #include "../core/settings_values.h"
-#include "fog_engine.h"
 #include "../win32/scoped_handles.h"
+#include "fog_engine.h"
+#include "picture_loader.h"
 
 namespace {
 
 constexpr DWORD kImagePathBytes = kImagePathBufferBytes;
 
-struct OleString {
-    BSTR text;
-    explicit OleString(const wchar_t* wide) : text(SysAllocString(wide)) {}
-    ~OleString() { SysFreeString(text); }
-};
-
-struct PictureRef {
-    IPicture* picture = nullptr;
-    ~PictureRef() {
-        if (picture) picture->Release();
-    }
-};
-
-// The seed is taken anew for every pick, so the choice follows the clock;
-// the index is unsigned, and never above 32767 however long the list.
-DWORD PickImageIndex(DWORD count) {
+// The seed is taken anew for every paint, so the choice follows the clock;
+// each area then draws its own index. Unsigned, and never above 32767
+// however long the list.
+std::vector<DWORD> PickImageIndices(DWORD count, size_t picks) {
     SRand(GetTickCount());
-    return static_cast<DWORD>(Rand()) % count;
+    std::vector<DWORD> indices;
+    for (size_t i = 0; i < picks; ++i) indices.push_back(static_cast<DWORD>(Rand()) % count);
+    return indices;
 }
 
 // The path of one entry, ending at its first zero byte. Data that fills all
-// 260 bytes without one is used whole: the extra byte ends it.
-bool ReadImagePath(HKEY key, DWORD index, char (&path)[kImagePathBytes + 1]) {
+// 260 bytes without one is used whole: the extra byte ends it. Empty when
+// the entry cannot be read.
+std::string ReadImagePath(HKEY key, DWORD index) {
+    char path[kImagePathBytes + 1];
     const std::string name = ImageValueName(index);
     DWORD size = kImagePathBytes;
     if (RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size) != ERROR_SUCCESS)
-        return false;
+        return std::string();
     path[size < kImagePathBytes ? size : kImagePathBytes] = '\0';
-    return true;
+    return path;
+}
+
+// The picked paths, one per area; the key is closed before any decoding.
+std::vector<std::string> PickImagePaths(size_t areas) {
+    RegistryKey list;
+    DWORD count = 0;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kImagesKeyPath, 0, KEY_READ, list.place()) != ERROR_SUCCESS ||
+        RegQueryInfoKeyA(list.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS ||
+        count == 0)
+        return std::vector<std::string>(areas);
+    std::vector<std::string> paths;
+    for (DWORD index : PickImageIndices(count, areas)) paths.push_back(ReadImagePath(list.get(), index));
+    return paths;
 }
 
 }  // namespace
 
-bool FogEngine::PaintRandomImage(HWND window, HDC surface) {
-    RegistryKey list;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kImagesKeyPath, 0, KEY_READ, list.place()) != ERROR_SUCCESS) return false;
-    DWORD count = 0;
-    if (RegQueryInfoKeyA(list.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS ||
-        count == 0)
-        return false;
-
-    char path[kImagePathBytes + 1];
-    if (!ReadImagePath(list.get(), PickImageIndex(count), path)) return false;
-
-    // Declared first so that it goes last: the wide path is freed, then the
-    // picture released, then the key closed.
-    PictureRef loaded;
-
-    // Errors of the wide-string step (no memory, a failed conversion) and
-    // a load that succeeds without a picture count as "nothing drawn", so
-    // that the caller falls back to the desktop background.
-    wchar_t widePath[kImagePathBytes + 1];
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, kImagePathBytes + 1) == 0) return false;
-    OleString olePath(widePath);
-    if (!olePath.text) return false;
-
-    HRESULT result = OleLoadPicturePath(olePath.text, nullptr, 0, static_cast<OLE_COLOR>(-1), IID_IPicture,
-                                        reinterpret_cast<void**>(&loaded.picture));
-    if (FAILED(result) || !loaded.picture) return false;
-
+// One picture over the whole client area. This is the place to hand out
+// the monitors' areas instead (MonitorAreas), one picture for each.
+std::vector<RECT> PictureAreas(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);
-    OLE_YSIZE_HIMETRIC height = 0;
-    OLE_XSIZE_HIMETRIC width = 0;
-    if (FAILED(loaded.picture->get_Height(&height)) || FAILED(loaded.picture->get_Width(&width))) return false;
-    // HIMETRIC runs bottom-up: start at the top edge, go down by the height.
-    loaded.picture->Render(surface, 0, 0, client.right, client.bottom, 0, height, width, -height, nullptr);
+    return {client};
+}
+
+std::vector<AreaPicture> LoadRandomPictures(const std::vector<RECT>& areas, const volatile LONG* cancelled) {
+    const std::vector<std::string> paths = PickImagePaths(areas.size());
+    std::vector<AreaPicture> pictures;
+    for (size_t i = 0; i < areas.size(); ++i) {
+        pictures.push_back({areas[i], {}});
+        const RECT& area = areas[i];
+        if (paths[i].empty() || area.right <= area.left || area.bottom <= area.top) continue;
+        DecodePictureAt(paths[i].c_str(), area.right - area.left, area.bottom - area.top, pictures.back().pixels,
+                        cancelled);
+    }
+    return pictures;
+}
+
+bool EveryAreaHasAPicture(const std::vector<AreaPicture>& pictures) {
+    for (const AreaPicture& picture : pictures)
+        if (picture.pixels.empty()) return false;
     return true;
+}
+
+void PaintAreaPictures(HDC surface, const std::vector<AreaPicture>& pictures) {
+    for (const AreaPicture& picture : pictures) {
+        if (picture.pixels.empty()) continue;
+        const LONG width = picture.area.right - picture.area.left, height = picture.area.bottom - picture.area.top;
+        BITMAPINFO format = {};
+        format.bmiHeader = {sizeof format.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        SetDIBitsToDevice(surface, picture.area.left, picture.area.top, width, height, 0, 0, 0, height,
+                          picture.pixels.data(), &format, DIB_RGB_COLORS);
+    }
+}
+
+bool FogEngine::PaintRandomImage(HWND window, HDC surface) {
+    const std::vector<AreaPicture> pictures = LoadRandomPictures(PictureAreas(window));
+    PaintAreaPictures(surface, pictures);
+    for (const AreaPicture& picture : pictures)
+        if (!picture.pixels.empty()) return true;
+    return false;
 }

@@ -1,0 +1,33 @@
+// Picture files for the backgrounds, decoded at the size they are shown.
+// The Windows Imaging Component reads them where the system has it (with
+// every codec installed there); elsewhere, and for the metafiles it does
+// not read, the OLE picture loader does. Both run on any thread that has
+// COM initialised.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+enum class PictureDecoder { ImagingComponent, OlePicture };
+
+// What this system offers: the imaging component when its factory can be
+// made, the OLE picture loader otherwise.
+PictureDecoder AvailablePictureDecoder();
+// Makes AvailablePictureDecoder() answer OlePicture, as on a system
+// without the imaging component (for tests of that path).
+void PretendImagingComponentMissing(bool missing);
+
+// The picture file at `path` (ANSI code page), stretched to width x height
+// with every source pixel weighed in: 32-bit 0x00RRGGBB pixels, rows
+// top-down. False, with `pixels` empty, when the file cannot be read (no
+// such file, a format no decoder knows, not enough memory for it) or when
+// `cancelled` turns nonzero meanwhile.
+bool DecodePictureAt(const char* path, uint32_t width, uint32_t height, std::vector<uint32_t>& pixels,
+                     const volatile LONG* cancelled = nullptr);
+
+// The file dialog's filter for what DecodePictureAt reads here: pairs of
+// description and patterns, each ending in a zero byte, "All picture
+// files" first and "All files" last, the whole ending in an extra zero.
+const char* PictureFileFilter();

@@ -1,0 +1,137 @@
+// The saver with a picture that takes seconds to decode: the fog waits for
+// the picture, the first one and every fresh one, input ends the saver at
+// once, and a close leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <psapi.h>
+#include <wincodec.h>
+
+#include "core/settings_values.h"
+#include "fog/fog_engine.h"
+#include "fog/picture_preparer.h"
+#include "host/host_state.h"
+#include "host/saver_window.h"
+#include "fog_test_window.h"
+
+namespace {
+
+constexpr UINT kEdge = 8000;  // as large as a photograph gets: about 2 s to decode here
+
+template <class Interface>
+struct Com {
+    Interface* p = nullptr;
+    ~Com() {
+        if (p) p->Release();
+    }
+};
+
+// A grey ramp with a fine grain, as a PNG written through the imaging
+// component, band by band.
+bool WriteLargePng(const std::string& path) {
+    Com<IWICImagingFactory> factory;
+    Com<IWICStream> stream;
+    Com<IWICBitmapEncoder> encoder;
+    Com<IWICBitmapFrameEncode> frame;
+    Com<IPropertyBag2> options;
+    std::wstring widePath(path.begin(), path.end());
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(&factory.p))) ||
+        FAILED(factory.p->CreateStream(&stream.p)) ||
+        FAILED(stream.p->InitializeFromFilename(widePath.c_str(), GENERIC_WRITE)) ||
+        FAILED(factory.p->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder.p)) ||
+        FAILED(encoder.p->Initialize(stream.p, WICBitmapEncoderNoCache)) ||
+        FAILED(encoder.p->CreateNewFrame(&frame.p, &options.p)) || FAILED(frame.p->Initialize(options.p)) ||
+        FAILED(frame.p->SetSize(kEdge, kEdge)) || FAILED(frame.p->SetPixelFormat(&format)))
+        return false;
+    const UINT bandRows = 64, stride = kEdge * 3;
+    std::vector<BYTE> band(stride * bandRows);
+    for (UINT top = 0; top < kEdge; top += bandRows) {
+        for (UINT row = 0; row < bandRows; ++row)
+            for (UINT x = 0; x < kEdge; ++x) {
+                const BYTE tone = static_cast<BYTE>(64 + (x + top + row) * 128 / (2 * kEdge) + ((x ^ row) & 3));
+                band[row * stride + x * 3] = band[row * stride + x * 3 + 1] = band[row * stride + x * 3 + 2] = tone;
+            }
+        if (FAILED(frame.p->WritePixels(bandRows, stride, static_cast<UINT>(band.size()), band.data()))) return false;
+    }
+    return SUCCEEDED(frame.p->Commit()) && SUCCEEDED(encoder.p->Commit());
+}
+
+struct LargePictureTest : ::testing::Test {
+    CleanSettingsKey clean;
+    std::string picture = ScratchFolder() + "\\large.png";
+    void SetUp() override {
+        CoInitialize(nullptr);
+        ASSERT_TRUE(WriteLargePng(picture));
+        ASSERT_TRUE(StoreImage(picture));
+    }
+    void TearDown() override { CoUninitialize(); }
+};
+
+DWORD WINAPI RunFullScreenSaver(LPVOID) { return static_cast<DWORD>(RunSaver(nullptr)); }
+
+// Under Wine the handle and GDI counts read 0; what a decode left behind
+// shows in the memory the process holds.
+SIZE_T PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    return memory.PagefileUsage;
+}
+
+bool ThreadIsHeld(HANDLE thread) {
+    const DWORD previous = SuspendThread(thread);
+    ResumeThread(thread);
+    return previous != 0 && previous != static_cast<DWORD>(-1);
+}
+
+std::vector<COLORREF> WindowPixels(HWND window) {
+    Canvas copy(320, 240);
+    HDC dc = GetDC(window);
+    copy.CopyFrom(dc);
+    ReleaseDC(window, dc);
+    return copy.Pixels();
+}
+
+// A full-screen run in this process, with a refresh due every second: no
+// puff before the picture is on the screen, none while a fresh one
+// decodes; a key during that decode ends the saver's thread within 100 ms,
+// and once the abandoned decode has stopped nothing it took is left.
+TEST_F(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSaverAtOnce) {
+    StoreSettings(RandomImage, 0, 0, 100, 200);
+    host.instance = GetModuleHandleA(nullptr);
+    const SIZE_T before = PrivateBytes();
+    HANDLE saver = CreateThread(nullptr, 0, RunFullScreenSaver, nullptr, 0, nullptr);
+    HWND window = nullptr;
+    // The window shows before its creation has made the worker.
+    ASSERT_TRUE(PumpUntil([&] { return (window = FindWindowA(kSaverClassName, kFullScreenTitle)) && theFog.WorkerThread; },
+                          10000));
+    HANDLE worker = nullptr;
+    DuplicateHandle(GetCurrentProcess(), theFog.WorkerThread, GetCurrentProcess(), &worker, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    PumpMessagesFor(300);
+    ASSERT_EQ(1, PictureThreadsRunning()) << "the picture is not being decoded";
+    ASSERT_EQ(0u, theFog.BackgroundPainted) << "the picture came too soon for this test";
+    EXPECT_TRUE(ThreadIsHeld(worker)) << "the fog started before the picture";
+    CloseHandle(worker);
+
+    ASSERT_TRUE(PumpUntil([] { return theFog.BackgroundPainted != 0; }, 20000)) << "the picture never came";
+    ASSERT_TRUE(PumpUntil([] { return theFog.BackgroundPainted == 0; }, 5000)) << "no refresh";
+    const std::vector<COLORREF> refreshBegun = WindowPixels(window);
+    PumpMessagesFor(300);
+    ASSERT_EQ(0u, theFog.BackgroundPainted) << "the fresh picture came too soon for this test";
+    EXPECT_TRUE(refreshBegun == WindowPixels(window)) << "puffs landed on the background being replaced";
+
+    const DWORD start = GetTickCount();
+    PostMessageA(window, WM_KEYDOWN, VK_SHIFT, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(saver, 5000)) << "the saver did not end";
+    EXPECT_LT(GetTickCount() - start, 100u) << "from the key to the end of the saver's thread";
+    CloseHandle(saver);
+
+    ASSERT_TRUE(PumpUntil([] { return PictureThreadsRunning() == 0; }, 20000)) << "the decode never stopped";
+    // The run itself leaves 3 to 4 MB in Wine's heaps; a decoder left
+    // holding this picture would add 192 MB.
+    EXPECT_LT(PrivateBytes(), before + (16 << 20)) << "from " << before << " bytes";
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+// The picture loader on both of its paths: every format its file filter
+// offers decodes upright and stretched, nothing that cannot be read comes
+// back as a picture, and a fine pattern shrinks to its tone.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "core/bmp_file.h"
+#include "fog/picture_loader.h"
+#include "fog_test_window.h"
+
+namespace {
+
+const struct {
+    const char* what;
+    bool imagingComponentMissing;
+} kDecoders[] = {{"imaging component", false}, {"OLE picture loader", true}};
+
+struct PictureLoaderTest : ::testing::Test {
+    void SetUp() override { CoInitialize(nullptr); }
+    void TearDown() override {
+        PretendImagingComponentMissing(false);
+        CoUninitialize();
+    }
+    std::string folder = ScratchFolder();
+};
+
+// The filter's strings, and the patterns of its first pair split apart.
+std::vector<std::string> FilterStrings(const char* filter) {
+    std::vector<std::string> strings;
+    for (const char* s = filter; *s; s += std::strlen(s) + 1) strings.push_back(s);
+    return strings;
+}
+std::vector<std::string> Split(const std::string& list) {
+    std::vector<std::string> patterns;
+    for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1)
+        patterns.push_back(list.substr(start, (end = list.find(';', start)) - start));
+    return patterns;
+}
+
+// The four quadrants as GDI draws them into an enhanced metafile.
+bool WriteQuadrantsEmf(const std::string& path) {
+    HDC recorder = CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
+    if (!recorder) return false;
+    const std::pair<RECT, COLORREF> quadrants[] = {{{0, 0, 20, 15}, kRed}, {{20, 0, 40, 15}, kGreen},
+                                                   {{0, 15, 20, 30}, kBlue}, {{20, 15, 40, 30}, kWhite}};
+    for (const auto& quadrant : quadrants) {
+        HBRUSH brush = CreateSolidBrush(quadrant.second);
+        FillRect(recorder, &quadrant.first, brush);
+        DeleteObject(brush);
+    }
+    DeleteEnhMetaFile(CloseEnhMetaFile(recorder));
+    return true;
+}
+
+COLORREF PixelAt(const std::vector<uint32_t>& pixels, int width, int x, int y) {
+    const uint32_t value = pixels[y * width + x];
+    return RGB(value >> 16 & 0xFF, value >> 8 & 0xFF, value & 0xFF);
+}
+
+TEST_F(PictureLoaderTest, ReadsEveryFormatItsFilterOffersUprightAndStretched) {
+    const std::string pictures = "Z:" ZORV_TEST_PICTURES "/", bmp = folder + "\\quadrants.bmp",
+                      emf = folder + "\\quadrants.emf", text = folder + "\\not-a-picture.jpg";
+    ASSERT_TRUE(WriteBmp(bmp, kRed, kGreen, kBlue, kWhite));
+    ASSERT_TRUE(WriteQuadrantsEmf(emf));
+    std::ofstream(text) << "no picture here";
+    const struct {
+        const char* pattern;
+        std::string path;
+        int tolerance;
+    } samples[] = {{"*.bmp", bmp, 0}, {"*.jpg", pictures + "quadrants.jpg", 24}, {"*.gif", pictures + "quadrants.gif", 0},
+                   {"*.png", pictures + "quadrants.png", 0}, {"*.tif", pictures + "quadrants.tif", 0},
+                   {"*.emf", emf, 0}};
+    for (const auto& decoder : kDecoders) {
+        SCOPED_TRACE(decoder.what);
+        PretendImagingComponentMissing(decoder.imagingComponentMissing);
+        EXPECT_EQ(decoder.imagingComponentMissing ? PictureDecoder::OlePicture : PictureDecoder::ImagingComponent,
+                  AvailablePictureDecoder());
+        const std::vector<std::string> filter = FilterStrings(PictureFileFilter());
+        ASSERT_GE(filter.size(), 4u);
+        EXPECT_EQ("All picture files", filter[0]);
+        EXPECT_EQ("All files (*.*)|*.*", filter[filter.size() - 2] + "|" + filter.back());
+        const std::vector<std::string> offered = Split(filter[1]);
+        // Windows' own OLE loader reads no PNG and no TIFF (Wine's does).
+        for (const char* pattern : {"*.png", "*.tif", "*.tiff"})
+            EXPECT_EQ(!decoder.imagingComponentMissing, std::count(offered.begin(), offered.end(), pattern) == 1) << pattern;
+
+        for (const auto& sample : samples) {
+            if (std::count(offered.begin(), offered.end(), sample.pattern) == 0) continue;
+            SCOPED_TRACE(sample.pattern);
+            std::vector<uint32_t> pixels;
+            ASSERT_TRUE(DecodePictureAt(sample.path.c_str(), 300, 100, pixels));
+            ASSERT_EQ(300u * 100u, pixels.size());
+            // Upright and stretched over the whole size, distorted.
+            const struct {
+                int x, y;
+                COLORREF colour;
+            } probes[] = {{3, 3, kRed}, {140, 45, kRed}, {296, 3, kGreen}, {160, 45, kGreen},
+                          {3, 96, kBlue}, {140, 55, kBlue}, {296, 96, kWhite}, {160, 55, kWhite}};
+            for (const auto& probe : probes) {
+                const COLORREF seen = PixelAt(pixels, 300, probe.x, probe.y);
+                for (int shift : {0, 8, 16})
+                    EXPECT_NEAR(probe.colour >> shift & 0xFF, seen >> shift & 0xFF, sample.tolerance)
+                        << probe.x << "," << probe.y << ": " << std::hex << seen;
+            }
+        }
+        for (const std::string& unreadable : {folder + "\\gone.bmp", text}) {
+            std::vector<uint32_t> pixels(1, 0xdeadbeef);
+            EXPECT_FALSE(DecodePictureAt(unreadable.c_str(), 300, 100, pixels)) << unreadable;
+            EXPECT_TRUE(pixels.empty());
+        }
+        const LONG cancelled = 1;
+        std::vector<uint32_t> pixels;
+        EXPECT_FALSE(DecodePictureAt(bmp.c_str(), 300, 100, pixels, &cancelled)) << "a cancelled decode";
+    }
+}
+
+// One-pixel checks of black and white, shrunk by 3.75: every pixel shows
+// the mean grey, where a stretch that drops pixels shows black and white.
+TEST_F(PictureLoaderTest, ShrinksAFinePatternToItsToneWhereAPlainStretchAliases) {
+    const int width = 600, height = 450, toWidth = 160, toHeight = 120;
+    PixelSurface checks(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) checks.Set(x, y, (x + y) % 2 ? 0xFFFFFF : 0);
+    const std::string path = folder + "\\checks.bmp";
+    std::string error;
+    ASSERT_TRUE(WriteBmpFile(path, checks, error)) << error;
+
+    // The premise: the default stretch mode aliases this pattern.
+    std::vector<uint32_t> bits(width * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) bits[y * width + x] = checks.Get(x, y);
+    BITMAPINFO format = {};
+    format.bmiHeader = {sizeof format.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    Canvas plain(toWidth, toHeight);
+    StretchDIBits(plain.dc(), 0, 0, toWidth, toHeight, 0, 0, width, height, bits.data(), &format, DIB_RGB_COLORS,
+                  SRCCOPY);
+    ASSERT_GT(plain.Count(kWhite) + plain.Count(RGB(0, 0, 0)), toWidth * toHeight / 2);
+
+    for (const auto& decoder : kDecoders) {
+        SCOPED_TRACE(decoder.what);
+        PretendImagingComponentMissing(decoder.imagingComponentMissing);
+        std::vector<uint32_t> pixels;
+        ASSERT_TRUE(DecodePictureAt(path.c_str(), toWidth, toHeight, pixels));
+        int off = 0;
+        for (uint32_t pixel : pixels)
+            for (int shift : {0, 8, 16}) off += std::abs(static_cast<int>(pixel >> shift & 0xFF) - 0x80) > 16;
+        EXPECT_EQ(0, off) << "channels away from the mean grey";
+    }
+}
+
+}  // namespace
