@@ -13,6 +13,7 @@
 #include <string>
 
 #include "../core/area_reducer.h"
+#include "../win32/library_entry.h"
 
 namespace {
 
@@ -187,13 +188,25 @@ bool RenderOlePicture(IPicture* picture, uint32_t width, uint32_t height, std::v
     return true;
 }
 
+// The OLE picture loader came to the automation library after the first
+// releases of the 95 family and NT 4.0, where it may be missing: then no
+// picture file can be read there, and the desktop background shows.
+using OleLoadPicturePathProc = HRESULT(WINAPI*)(LPOLESTR path, LPUNKNOWN caller, DWORD reserved, OLE_COLOR clear,
+                                                REFIID interfaceId, LPVOID* picture);
+
+OleLoadPicturePathProc OlePictureLoader() {
+    return LibraryEntry<OleLoadPicturePathProc>(GetModuleHandleA("OLEAUT32.DLL"), "OleLoadPicturePath");
+}
+
 bool DecodeWithOlePicture(const wchar_t* path, uint32_t width, uint32_t height, std::vector<uint32_t>& pixels,
                           const volatile LONG* cancelled) {
+    const OleLoadPicturePathProc loadPicturePath = OlePictureLoader();
+    if (!loadPicturePath) return false;
     OleString olePath(path);
     if (!olePath.text) return false;
     ComRef<IPicture> picture;
-    if (FAILED(OleLoadPicturePath(olePath.text, nullptr, 0, static_cast<OLE_COLOR>(-1), IID_IPicture,
-                                  picture.placeAsVoid())) ||
+    if (FAILED(loadPicturePath(olePath.text, nullptr, 0, static_cast<OLE_COLOR>(-1), IID_IPicture,
+                               picture.placeAsVoid())) ||
         !picture.get())
         return false;
     SHORT type = PICTYPE_UNINITIALIZED;
@@ -318,9 +331,9 @@ const char* PictureFileFilter() {
     std::vector<FilterEntry> entries;
     ComRef<IWICImagingFactory> factory;
     if (imaging && CreateImagingFactory(factory)) entries = ImagingComponentEntries(factory.get());
-    if (entries.empty())
-        entries.assign(std::begin(kOleEntries), std::end(kOleEntries));
-    entries.push_back(kMetafileEntry);  // the OLE loader reads these on every system
+    const bool olePictures = OlePictureLoader() != nullptr;
+    if (entries.empty() && olePictures) entries.assign(std::begin(kOleEntries), std::end(kOleEntries));
+    if (olePictures) entries.push_back(kMetafileEntry);  // only the OLE loader reads these
     filter = FilterOf(entries);
     return filter.c_str();
 }
