@@ -97,11 +97,12 @@ struct LayoutTest : ::testing::Test {
 
 TEST_F(LayoutTest, MonitorAreasAreTheMonitorsInClientCoordinates) {
     HWND saver = CreateSaverStandIn();
-    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 10, 10, 200, 100, saver, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, height, saver, nullptr, nullptr, nullptr);
     std::vector<RECT> expected;
     for (const RECT& m : monitors) expected.push_back(InPicture(m));
     EXPECT_EQ(Describe(expected), Describe(MonitorAreas(saver)));
-    EXPECT_EQ(Describe(std::vector<RECT>{{0, 0, 200, 100}}), Describe(MonitorAreas(child))) << "a preview is one area";
+    EXPECT_EQ(Describe(std::vector<RECT>{{0, 0, width, height}}), Describe(MonitorAreas(child)))
+        << "a preview is one area, whatever it spans";
     // A window on one monitor gets its client area, as on one screen.
     const RECT primary = *std::find_if(monitors.begin(), monitors.end(), [](const RECT& m) {
         return m.left == 0 && m.top == 0;
@@ -116,12 +117,13 @@ TEST_F(LayoutTest, MonitorAreasAreTheMonitorsInClientCoordinates) {
 }
 
 // Mode 0: a window of its own colour on each monitor, with a small white
-// marker near its top-left corner; the copy must put every pixel where the
-// screen showed it, and black in the dead area.
+// marker near its top-left corner, over a magenta one that fills the dead
+// area too; the copy must put every pixel where the screen showed it, and
+// black in the dead area.
 TEST_F(LayoutTest, ScreenImageCopiesEveryMonitorOneToOne) {
     const COLORREF colours[] = {kRed, kGreen, kBlue, RGB(255, 255, 0)};
     ASSERT_LE(monitors.size(), 4u);
-    std::vector<HWND> windows;
+    std::vector<HWND> windows = {CreateSolidWindow(virtualScreen.left, virtualScreen.top, width, height, kMagenta)};
     const int kMarker = 4;
     for (size_t i = 0; i < monitors.size(); ++i) {
         const RECT& m = monitors[i];
@@ -152,6 +154,9 @@ TEST_F(LayoutTest, ScreenImageCopiesEveryMonitorOneToOne) {
 
 // Mode 1: the desktop painting on every monitor, whatever its size; black
 // where no monitor is; the whole window where the system knows no monitors.
+// (Wine paints its desktop in one colour, and a wallpaper set by a program
+// reaches only its desktop process: where the painting lands is what this
+// can see, not how it is stretched.)
 TEST_F(LayoutTest, DesktopBackgroundCoversEveryMonitor) {
     HWND saver = CreateSaverStandIn();
     Canvas desktop(1, 1), surface(width, height);
