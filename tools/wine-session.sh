@@ -87,14 +87,16 @@ wine_layout_session_start() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     # Xinerama rather than RandR: RandR would report the one X screen.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
-    wineserver -k >/dev/null 2>&1
+    wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
   )
 }
 
 wine_layout_apply() {
   local dir=$1 monitors=$2 primary=$3 dpi=$4
-  [ -f "$dir/xvfb.pid" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null || wine_layout_session_start "$dir"
+  if ! { [ -f "$dir/xvfb.pid" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null; }; then
+    wine_layout_session_start "$dir"
+  fi
   local display
   display=$(cat "$dir/display")
   export DISPLAY=$display WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -102,7 +104,7 @@ wine_layout_apply() {
   if [ "$(cat "$dir/applied" 2>/dev/null)" != "$wanted" ]; then
     # Wine reads the monitors and the scaling once, when its first
     # process starts: every Wine process of this prefix goes first.
-    wineserver -k >/dev/null 2>&1
+    wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
     local name
     for name in $(xrandr --listmonitors | sed -n 's/^ *[0-9]*: \([A-Za-z0-9]*\) .*/\1/p'); do
@@ -118,7 +120,7 @@ wine_layout_apply() {
       output=none index=$((index + 1))
     done
     local scaling=0
-    [ "$dpi" -ne 96 ] && scaling=0x1018
+    if [ "$dpi" -ne 96 ]; then scaling=0x1018; fi
     cat >"$dir/layout.reg" <<REG
 REGEDIT4
 
@@ -129,8 +131,8 @@ REGEDIT4
 "LogPixels"=dword:$(printf %08x "$dpi")
 "DpiScalingVer"=dword:$(printf %08x "$scaling")
 REG
-    wine regedit /S "$(winepath -w "$dir/layout.reg")" >/dev/null 2>&1
-    wineserver -k >/dev/null 2>&1
+    wine regedit /S "$(winepath -w "$dir/layout.reg")" >/dev/null 2>&1 || true
+    wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
     echo "$wanted" >"$dir/applied"
   fi
