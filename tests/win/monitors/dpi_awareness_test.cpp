@@ -1,6 +1,5 @@
 // The awareness request's fallbacks, through doubles of the system's
-// requests: the finest one the system grants, nothing once the manifest has
-// decided, and nothing on systems that know none.
+// requests that grant what each row's system grants.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,60 +9,43 @@
 namespace {
 
 std::string calls;
-// What the doubles grant: the context values accepted, and the error of a
-// refusal.
-INT_PTR acceptedContext;
-DWORD contextRefusal;
+INT_PTR granted;       // the one context value granted; finer ones are unknown
+DWORD refusal;         // the error of refusing a known one
 bool processGrants, systemGrants;
 
 BOOL WINAPI SetContext(HANDLE context) {
     const INT_PTR value = reinterpret_cast<INT_PTR>(context);
     calls += "context" + std::to_string(value) + " ";
-    if (value == acceptedContext) return TRUE;
-    SetLastError(value < acceptedContext ? ERROR_INVALID_PARAMETER : contextRefusal);
-    return FALSE;
+    SetLastError(value < granted ? ERROR_INVALID_PARAMETER : refusal);
+    return value == granted;
 }
-HRESULT WINAPI SetProcess(int value) {
-    calls += "process" + std::to_string(value) + " ";
-    return processGrants ? S_OK : E_ACCESSDENIED;
-}
-BOOL WINAPI SetSystem() {
-    calls += "system ";
-    return systemGrants;
-}
+HRESULT WINAPI SetProcess(int value) { return calls += "process" + std::to_string(value) + " ", processGrants ? S_OK : E_FAIL; }
+BOOL WINAPI SetSystem() { return calls += "system ", systemGrants; }
 
 TEST(DpiAwareness, RequestsTheFinestTheSystemGrants) {
-    const DpiAwarenessFunctions all = {SetContext, SetProcess, SetSystem};
-    const DpiAwarenessFunctions olderThan1703 = {nullptr, SetProcess, SetSystem};
-    const DpiAwarenessFunctions vista = {nullptr, nullptr, SetSystem};
-    const INT_PTR kV2 = -4, kV1 = -3, kNone = -100;
+    const DpiAwarenessFunctions all = {SetContext, SetProcess, SetSystem}, win81 = {nullptr, SetProcess, SetSystem};
+    using A = DpiAwareness;
     const struct {
         const char* what;
         DpiAwarenessFunctions functions;
-        INT_PTR accepted;
+        INT_PTR granted;
         DWORD refusal;
-        bool process, system;
-        DpiAwareness expected;
+        bool process;
+        A expected;
         const char* calls;
     } cases[] = {
-        {"Windows 10 1703 on", all, kV2, 0, true, true, DpiAwareness::PerMonitorV2, "context-4 "},
-        {"a system without the second version", all, kV1, 0, true, true, DpiAwareness::PerMonitor,
-         "context-4 context-3 "},
-        {"the manifest has decided", all, kNone, ERROR_ACCESS_DENIED, true, true, DpiAwareness::Unaware,
-         "context-4 context-3 "},
-        {"contexts refused otherwise", all, kNone, ERROR_INVALID_PARAMETER, true, true, DpiAwareness::PerMonitor,
+        {"Windows 10 1703 on", all, -4, 0, true, A::PerMonitorV2, "context-4 "},
+        {"no second version (Wine 8)", all, -3, 0, true, A::PerMonitor, "context-4 context-3 "},
+        {"the manifest has decided", all, -100, ERROR_ACCESS_DENIED, true, A::Unaware, "context-4 context-3 "},
+        {"contexts refused otherwise", all, -100, ERROR_INVALID_PARAMETER, true, A::PerMonitor,
          "context-4 context-3 process2 "},
-        {"Windows 8.1", olderThan1703, kNone, 0, true, true, DpiAwareness::PerMonitor, "process2 "},
-        {"Windows 8.1, refused", olderThan1703, kNone, 0, false, true, DpiAwareness::System, "process2 system "},
-        {"Vista to 8", vista, kNone, 0, false, true, DpiAwareness::System, "system "},
-        {"Vista, refused", vista, kNone, 0, false, false, DpiAwareness::Unaware, "system "},
-        {"95, NT 4.0 to XP", {}, kNone, 0, false, false, DpiAwareness::Unaware, ""},
+        {"Windows 8.1, refused", win81, 0, 0, false, A::System, "process2 system "},
+        {"95, NT 4.0 to XP", {}, 0, 0, false, A::Unaware, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         calls.clear();
-        acceptedContext = c.accepted, contextRefusal = c.refusal;
-        processGrants = c.process, systemGrants = c.system;
+        granted = c.granted, refusal = c.refusal, processGrants = c.process, systemGrants = true;
         EXPECT_EQ(static_cast<int>(c.expected), static_cast<int>(RequestDpiAwareness(c.functions)));
         EXPECT_EQ(c.calls, calls);
     }
