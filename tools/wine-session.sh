@@ -5,8 +5,8 @@
 # for the whole run so that every Wine process after the first is quick.
 
 wine_session_stop() {
-  [ -n "${WINEPREFIX:-}" ] && wine_layout_session_stop "$WINEPREFIX/../layout-session"
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+  [ -n "${ZORV_SESSION_DIR:-}" ] && wine_layout_session_stop "$ZORV_SESSION_DIR/layout-session"
+  [ -n "${ZORV_SESSION_DIR:-}" ] && WINEPREFIX="$ZORV_SESSION_DIR/prefix" wineserver -k >/dev/null 2>&1 || true
   [ -n "${ZORV_XVFB_PID:-}" ] && kill "$ZORV_XVFB_PID" >/dev/null 2>&1 || true
 }
 
@@ -15,6 +15,7 @@ wine_session_start() {
   rm -rf "$dir"
   mkdir -p "$dir"
   dir=$(realpath "$dir")
+  ZORV_SESSION_DIR=$dir
 
   local display=90
   while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
