@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "random.h"
+
 namespace {
 
 // The string at `position`, cut at its zero byte or at the buffer's end.
@@ -112,4 +114,17 @@ OpenFileSelection ParseOpenFileSelection(const char* buffer, std::size_t size, C
         Keep(selection, first + separator + name);
     }
     return selection;
+}
+
+std::vector<uint32_t> PickImageIndices(uint32_t count, std::size_t picks) {
+    std::vector<uint32_t> indices;
+    if (count == 0) return indices;
+    for (std::size_t i = 0; i < picks; ++i) {
+        uint32_t index = static_cast<uint32_t>(Rand()) % count;
+        const bool everyEntryShown = indices.size() >= count;
+        for (uint32_t step = 0; !everyEntryShown && step < count; ++step, index = (index + 1) % count)
+            if (std::find(indices.begin(), indices.end(), index) == indices.end()) break;
+        indices.push_back(index);
+    }
+    return indices;
 }

@@ -36,6 +36,12 @@ std::vector<std::size_t> ImageListingOrder(const std::vector<std::string>& names
 // been stored: only the names 0..count-1 do.
 bool IsStoredEntryName(const std::string& name, std::size_t count);
 
+// The entries that `picks` monitors show, one draw from the calling
+// thread's generator each (value modulo count): a draw that hits an entry
+// already shown takes the next one not yet shown, so that every monitor
+// shows a picture of its own while the list has enough of them.
+std::vector<uint32_t> PickImageIndices(uint32_t count, std::size_t picks);
+
 inline bool FitsImageEntry(const std::string& path) { return path.size() <= kMaxImagePathBytes; }
 
 struct OpenFileSelection {

@@ -1,11 +1,12 @@
 // PaintBackground: fills the saver window from the source BackgroundMode
-// names, always stretched to the window's client size.
+// names, each monitor for itself; what lies outside every monitor is black.
 #include "backgrounds.h"
 
 #include "../core/settings_values.h"
 #include "fog_engine.h"
 #include "picture_preparer.h"
 #include "random_image.h"
+#include "../win32/monitors.h"
 #include "../win32/scoped_handles.h"
 
 namespace {
@@ -13,10 +14,22 @@ namespace {
 // Other windows get this long to repaint what the saver covered.
 constexpr DWORD kUncoverPauseMs = 2000;
 
-SIZE ClientSize(HWND window) {
+RECT ClientArea(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);
-    return {client.right, client.bottom};
+    return client;
+}
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+// What the screen copy takes, in the screen context's coordinates (its
+// origin is the primary monitor's top-left): the whole virtual screen for
+// the full-screen window, which covers exactly that and so gets it pixel for
+// pixel; the desktop window (the primary monitor) for a preview, as always.
+RECT ScreenToCopy(HWND window) {
+    if (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) return ClientArea(GetDesktopWindow());
+    return VirtualScreen();
 }
 
 void PaintCurrentDesktopImage(HWND window, HDC surface) {
@@ -33,19 +46,25 @@ void PaintCurrentDesktopImage(HWND window, HDC surface) {
     SendMessageA(window, WM_SETREDRAW, TRUE, 0);
 
     WindowDC screen(nullptr, WindowDC::WholeWindow);
-    const SIZE windowSize = ClientSize(window);
-    const SIZE desktopSize = ClientSize(desktop);
-    StretchBlt(surface, 0, 0, windowSize.cx, windowSize.cy, screen.get(), 0, 0, desktopSize.cx, desktopSize.cy,
-               SRCCOPY);
+    const RECT client = ClientArea(window), source = ScreenToCopy(window);
+    StretchBlt(surface, 0, 0, client.right, client.bottom, screen.get(), source.left, source.top, Width(source),
+               Height(source), SRCCOPY);
+    BlackenOutside(surface, client, MonitorAreas(window));
 }
 
+// The desktop as the system paints it, at the desktop window's size (the
+// primary monitor's), stretched to each monitor: that size is all the
+// painter is sure to fill (Wine's fills no more), whatever the monitor's.
 void PaintDesktopBackground(HWND window, HDC surface) {
-    const SIZE windowSize = ClientSize(window);
-    const SIZE desktopSize = ClientSize(GetDesktopWindow());
-    MemoryCanvas copy(surface, desktopSize.cx, desktopSize.cy);
+    const RECT desktop = ClientArea(GetDesktopWindow());
+    MemoryCanvas copy(surface, desktop.right, desktop.bottom);
     if (!copy.ready()) return;
     PaintDesktop(copy.dc());
-    StretchBlt(surface, 0, 0, windowSize.cx, windowSize.cy, copy.dc(), 0, 0, desktopSize.cx, desktopSize.cy, SRCCOPY);
+    const std::vector<RECT> areas = MonitorAreas(window);
+    for (const RECT& area : areas)
+        StretchBlt(surface, area.left, area.top, Width(area), Height(area), copy.dc(), 0, 0, desktop.right,
+                   desktop.bottom, SRCCOPY);
+    BlackenOutside(surface, ClientArea(window), areas);
 }
 
 // The pictures read on another thread when they are ready (the saver
@@ -56,6 +75,7 @@ void PaintRandomImages(HWND window, HDC surface) {
     if (!TakePreparedPictures(pictures)) pictures = LoadRandomPictures(PictureAreas(window));
     if (!EveryAreaHasAPicture(pictures)) PaintDesktopBackground(window, surface);
     PaintAreaPictures(surface, pictures);
+    BlackenOutside(surface, ClientArea(window), PictureAreas(window));
 }
 
 }  // namespace

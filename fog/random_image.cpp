@@ -7,6 +7,7 @@
 #include "../core/image_list.h"
 #include "../core/random.h"
 #include "../core/settings_values.h"
+#include "../win32/monitors.h"
 #include "../win32/scoped_handles.h"
 #include "fog_engine.h"
 #include "picture_loader.h"
@@ -15,15 +16,6 @@ namespace {
 
 constexpr DWORD kImagePathBytes = kImagePathBufferBytes;
 
-// The seed is taken anew for every paint, so the choice follows the clock;
-// each area then draws its own index. Unsigned, and never above 32767
-// however long the list.
-std::vector<DWORD> PickImageIndices(DWORD count, size_t picks) {
-    SRand(GetTickCount());
-    std::vector<DWORD> indices;
-    for (size_t i = 0; i < picks; ++i) indices.push_back(static_cast<DWORD>(Rand()) % count);
-    return indices;
-}
 
 // The path of one entry, ending at its first zero byte. Data that fills all
 // 260 bytes without one is used whole: the extra byte ends it. Empty when
@@ -48,19 +40,18 @@ std::vector<std::string> PickImagePaths(size_t areas) {
         count == 0)
         return std::vector<std::string>(areas);
     std::vector<std::string> paths;
-    for (DWORD index : PickImageIndices(count, areas)) paths.push_back(ReadImagePath(list.get(), index));
+    // Seeded anew for every paint, so the choice follows the clock; never
+    // an index above 32767, however long the list.
+    SRand(GetTickCount());
+    for (uint32_t index : PickImageIndices(count, areas)) paths.push_back(ReadImagePath(list.get(), index));
     return paths;
 }
 
 }  // namespace
 
-// One picture over the whole client area. This is the place to hand out
-// the monitors' areas instead (MonitorAreas), one picture for each.
-std::vector<RECT> PictureAreas(HWND window) {
-    RECT client = {};
-    GetClientRect(window, &client);
-    return {client};
-}
+// A picture for each monitor; the client area alone in a preview or on a
+// system of one screen.
+std::vector<RECT> PictureAreas(HWND window) { return MonitorAreas(window); }
 
 std::vector<AreaPicture> LoadRandomPictures(const std::vector<RECT>& areas, const volatile LONG* cancelled) {
     const std::vector<std::string> paths = PickImagePaths(areas.size());

@@ -6,6 +6,7 @@
 #include "../core/command_line.h"
 #include "../resources/resource.h"
 #include "../win32/processor_features.h"
+#include "../win32/dpi_awareness.h"
 #include "fault_guard.h"
 #include "host_state.h"
 #include "password.h"
@@ -38,8 +39,10 @@ int RunModeRequest(const ModeRequest& request) {
     case SaverMode::ConfigureOwned:
         return RunConfigure(OwnerOrForeground(request.hasOwnerHandle, request.ownerHandle));
     case SaverMode::Saver:
+        RequestDpiAwareness();
         return RunSaver(nullptr);
     case SaverMode::Preview:
+        RequestDpiAwareness();
         return RunPreview(request.argument);
     case SaverMode::ChangePassword:
         return host.isWin9x ? RunChangePassword(request.argument) : -1;

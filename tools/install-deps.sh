@@ -7,7 +7,10 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386
-  xvfb xauth x11-utils
+  # Wine's 32-bit side sees several monitors only through Xinerama, which
+  # Debian's Wine merely recommends; xrandr cuts the test screen into monitors.
+  libxinerama1:i386
+  xvfb xauth x11-utils x11-xserver-utils
   imagemagick
 )
 

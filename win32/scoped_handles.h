@@ -91,3 +91,25 @@ public:
 private:
     HKEY key_ = nullptr;
 };
+
+// A library loaded for one look-up (none for no name), freed when it goes.
+// No error box: a system without the library simply lacks what it offers.
+class LoadedLibrary {
+public:
+    explicit LoadedLibrary(const char* name) : module_(name ? Load(name) : nullptr) {}
+    ~LoadedLibrary() {
+        if (module_) FreeLibrary(module_);
+    }
+    HMODULE get() const { return module_; }
+    LoadedLibrary(const LoadedLibrary&) = delete;
+    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+private:
+    static HMODULE Load(const char* name) {
+        const UINT kept = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        HMODULE module = LoadLibraryA(name);
+        SetErrorMode(kept);
+        return module;
+    }
+    HMODULE module_;
+};

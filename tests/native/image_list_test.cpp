@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "random.h"
 
 using namespace std::string_literals;
 
@@ -87,3 +90,23 @@ TEST(OpenFileSelection, ABackslashTrailByteIsNoRoot) {
 }
 
 }  // namespace
+
+// Monitors show pictures of their own while the list has enough; the
+// first pick is the plain draw modulo the count, as with one monitor.
+TEST(PickImageIndices, EveryMonitorGetsAnEntryOfItsOwnWhileThereAreEnough) {
+    for (uint32_t count : {1u, 2u, 3u, 7u}) {
+        for (uint32_t seed = 0; seed < 50; ++seed) {
+            SRand(seed);
+            const uint32_t firstDraw = static_cast<uint32_t>(Rand()) % count;
+            SRand(seed);
+            const std::vector<uint32_t> picks = PickImageIndices(count, 4);
+            ASSERT_EQ(4u, picks.size());
+            EXPECT_EQ(firstDraw, picks[0]);
+            std::vector<uint32_t> distinct(picks.begin(), picks.begin() + std::min<size_t>(count, 4));
+            std::sort(distinct.begin(), distinct.end());
+            EXPECT_EQ(distinct.end(), std::unique(distinct.begin(), distinct.end())) << "count " << count;
+            for (uint32_t index : picks) EXPECT_LT(index, count);
+        }
+    }
+    EXPECT_TRUE(PickImageIndices(0, 2).empty());
+}

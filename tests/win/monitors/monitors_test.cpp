@@ -1,0 +1,214 @@
+// Several monitors and scaled displays, on the layout the harness made
+// (tools/wine-layout-run): every monitor painted for itself, the dead area
+// black, and the saver per-monitor aware on a scaled display.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "core/settings_values.h"
+#include "fog/backgrounds.h"
+#include "fog/fog_engine.h"
+#include "fog_test_window.h"
+#include "win32/dpi_awareness.h"
+#include "win32/library_entry.h"
+#include "win32/monitors.h"
+#include "win32/scoped_handles.h"
+
+namespace {
+
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+std::string Describe(std::vector<RECT> rects) {
+    std::sort(rects.begin(), rects.end(), [](const RECT& a, const RECT& b) {
+        return std::make_pair(a.left, a.top) < std::make_pair(b.left, b.top);
+    });
+    std::ostringstream text;
+    for (const RECT& r : rects) text << "(" << r.left << "," << r.top << ")-(" << r.right << "," << r.bottom << ") ";
+    return text.str();
+}
+
+BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
+    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
+    return TRUE;
+}
+
+int Area(const RECT& r) { return (r.right - r.left) * (r.bottom - r.top); }
+
+// The monitors the harness was asked for (ZORV_MONITORS, in X screen
+// coordinates) in the system's: the primary's top-left is the origin. Each
+// test first checks that the system reports exactly these, so that a
+// harness that lost them fails rather than passing on one screen.
+struct LayoutTest : ::testing::Test {
+    std::vector<RECT> monitors;
+    RECT all = {};  // the virtual screen
+    int width = 0, height = 0, deadArea = 0;
+    void SetUp() override {
+        std::istringstream list(getenv("ZORV_MONITORS") ? getenv("ZORV_MONITORS") : "");
+        for (std::string geometry; std::getline(list, geometry, ',');) {
+            int w = 0, h = 0, x = 0, y = 0;
+            sscanf(geometry.c_str(), "%dx%d+%d+%d", &w, &h, &x, &y);
+            monitors.push_back({x, y, x + w, y + h});
+        }
+        ASSERT_GE(monitors.size(), 2u) << "no layout given: run through tools/wine-layout-run";
+        const RECT primary = monitors.at(atoi(getenv("ZORV_PRIMARY")));
+        for (RECT& m : monitors) OffsetRect(&m, -primary.left, -primary.top), UnionRect(&all, &all, &m);
+        std::vector<RECT> reported;
+        EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&reported));
+        ASSERT_EQ(Describe(monitors), Describe(reported));
+        width = all.right - all.left, height = all.bottom - all.top, deadArea = Area(all);
+        for (const RECT& m : monitors) deadArea -= Area(m);
+    }
+    RECT InWindow(RECT monitor) const { return OffsetRect(&monitor, -all.left, -all.top), monitor; }
+    // The saver window over the virtual screen without showing on it: an
+    // empty region leaves what lies beneath on the screen (Wine cannot hide
+    // the saver for the screen copy).
+    HWND CreateSaverStandIn() const {
+        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, all.left, all.top, width, height, nullptr, nullptr,
+                                      nullptr, nullptr);
+        SetWindowRgn(window, CreateRectRgn(0, 0, 0, 0), FALSE);
+        return window;
+    }
+};
+
+TEST_F(LayoutTest, MonitorAreasAreTheMonitorsInClientCoordinates) {
+    HWND saver = CreateSaverStandIn();
+    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, height, saver, nullptr, nullptr, nullptr);
+    std::vector<RECT> expected;
+    for (const RECT& m : monitors) expected.push_back(InWindow(m));
+    const std::string whole = Describe({{0, 0, width, height}});
+    EXPECT_EQ(Describe(expected), Describe(MonitorAreas(saver)));
+    EXPECT_EQ(whole, Describe(MonitorAreas(child))) << "a preview is one area, whatever it spans";
+    MoveWindow(saver, 100, 50, 200, 100, FALSE);  // on the primary alone: as on one screen
+    EXPECT_EQ(Describe({{0, 0, 200, 100}}), Describe(MonitorAreas(saver)));
+    MoveWindow(saver, all.left, all.top, width, height, FALSE);
+    UseMonitorFunctions({});  // as on 95 and NT 4.0
+    EXPECT_EQ(whole, Describe(MonitorAreas(saver)));
+}
+
+// Mode 0: each monitor shows a window of its own colour with a white
+// marker near its top-left, over a magenta one that fills the dead area
+// too; the copy puts every pixel where the screen showed it, black outside.
+TEST_F(LayoutTest, ScreenImageCopiesEveryMonitorOneToOne) {
+    const COLORREF colours[] = {kRed, kGreen, kBlue};
+    ASSERT_LE(monitors.size(), 3u);
+    const int kMarker = 4;
+    std::vector<HWND> windows = {CreateSolidWindow(all.left, all.top, width, height, kMagenta)};
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const RECT& m = monitors[i];
+        windows.push_back(CreateSolidWindow(m.left, m.top, m.right - m.left, m.bottom - m.top, colours[i]));
+        windows.push_back(CreateSolidWindow(m.left + 7, m.top + 5, kMarker, kMarker, kWhite));
+    }
+    windows.push_back(CreateSaverStandIn());
+    PumpMessagesFor(300);
+    Canvas surface(width, height);
+    theFog.BackgroundMode = CurrentDesktopImage;
+    PaintBackground(windows.back(), surface.dc());
+
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const RECT m = InWindow(monitors[i]);
+        SCOPED_TRACE("monitor " + Describe({monitors[i]}));
+        EXPECT_EQ(colours[i], surface.Pixel(m.right - 1, m.bottom - 1));
+        EXPECT_EQ(colours[i], surface.Pixel(m.left + 6, m.top + 5)) << "left of the marker";
+        EXPECT_EQ(kWhite, surface.Pixel(m.left + 7, m.top + 5)) << "the marker's first pixel";
+        EXPECT_EQ(Area(m) - kMarker * kMarker, surface.Count(colours[i]));
+    }
+    EXPECT_EQ(static_cast<int>(monitors.size()) * kMarker * kMarker, surface.Count(kWhite));
+    EXPECT_EQ(deadArea, surface.Count(kBlack)) << "the dead area";
+    for (HWND window : windows) DestroyWindow(window);
+}
+
+// Mode 1: the desktop painting on every monitor, whatever its size; black
+// where no monitor is; the whole window where the system knows no monitors.
+// (Wine paints its desktop in one colour, and a wallpaper set by a program
+// reaches only its desktop process: where the painting lands is what this
+// can see, not how it is stretched.)
+TEST_F(LayoutTest, DesktopBackgroundCoversEveryMonitor) {
+    HWND saver = CreateSaverStandIn();
+    Canvas desktop(1, 1), surface(width, height);
+    PaintDesktop(desktop.dc());
+    const COLORREF painted = desktop.Pixel(0, 0);
+    ASSERT_NE(kBlack, painted);
+    theFog.BackgroundMode = DesktopBackground;
+    PaintBackground(saver, surface.dc());
+    EXPECT_EQ(Area(all) - deadArea, surface.Count(painted));
+    EXPECT_EQ(deadArea, surface.Count(kBlack)) << "the dead area";
+
+    UseMonitorFunctions({});
+    surface.Fill(kMagenta);
+    PaintBackground(saver, surface.dc());
+    EXPECT_EQ(width * height, surface.Count(painted)) << "without monitor functions";
+}
+
+// Mode 2: a picture stretched to each monitor, each monitor one of its own
+// while the list has enough; black where no monitor is.
+TEST_F(LayoutTest, RandomPicturesFillEveryMonitorWithOneOfTheirOwn) {
+    CleanSettingsKey clean;
+    const COLORREF corners[][4] = {{kRed, kGreen, kBlue, kWhite}, {kBlue, kWhite, kRed, kGreen},
+                                   {kGreen, kRed, kWhite, kBlue}};
+    ASSERT_LE(monitors.size(), 3u);
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const std::string path = ScratchFolder() + "\\picture" + std::to_string(i) + ".bmp";
+        const COLORREF* c = corners[i];
+        ASSERT_TRUE(WriteBmp(path, c[0], c[1], c[2], c[3]));
+        WriteBinary(kImagesKeyPath, std::to_string(i).c_str(), path.c_str(), static_cast<DWORD>(path.size() + 1), REG_SZ);
+    }
+    HWND saver = CreateSaverStandIn();
+    Canvas surface(width, height);
+    theFog.BackgroundMode = RandomImage;
+    PaintBackground(saver, surface.dc());
+
+    std::vector<COLORREF> topLefts;
+    for (const RECT& monitor : monitors) {
+        const RECT m = InWindow(monitor);
+        SCOPED_TRACE("monitor " + Describe({monitor}));
+        const COLORREF topLeft = surface.Pixel(m.left, m.top);
+        const COLORREF* picture = nullptr;
+        for (const auto& c : corners)
+            if (c[0] == topLeft) picture = c;
+        ASSERT_TRUE(picture) << "no picture's corner at the monitor's top-left";
+        EXPECT_EQ(picture[1], surface.Pixel(m.right - 1, m.top));
+        EXPECT_EQ(picture[2], surface.Pixel(m.left, m.bottom - 1));
+        EXPECT_EQ(picture[3], surface.Pixel(m.right - 1, m.bottom - 1));
+        EXPECT_EQ(std::count(topLefts.begin(), topLefts.end(), topLeft), 0) << "two monitors show the same picture";
+        topLefts.push_back(topLeft);
+    }
+    EXPECT_EQ(deadArea, surface.Count(kBlack)) << "the dead area";
+}
+
+// On a scaled display the real saver is per-monitor aware and covers every
+// physical pixel, as a per-monitor aware observer sees them.
+TEST_F(LayoutTest, ScaledDisplayIsCoveredPixelForPixel) {
+    ASSERT_GT(atoi(getenv("ZORV_DPI")), 96) << "a layout with scaling";
+    ASSERT_NE(DpiAwareness::Unaware, RequestDpiAwareness()) << "the observer itself";
+    HMODULE user = GetModuleHandleA("USER32.DLL");
+    auto windowContext = LibraryEntry<HANDLE(WINAPI*)(HWND)>(user, "GetWindowDpiAwarenessContext");
+    auto awareness = LibraryEntry<int(WINAPI*)(HANDLE)>(user, "GetAwarenessFromDpiAwarenessContext");
+    ASSERT_TRUE(windowContext && awareness);
+    CleanSettingsKey clean;
+    StoreSettings(DesktopBackground, 60000, kNever);  // no puff while the test looks
+    RunningProcess saverProcess("\"" + SaverPath() + "\" /s");
+    HWND saver = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (saver = FindWindowA("WindowsScreenSaverClass", "Screen Saver")) != nullptr; },
+                          15000));
+    EXPECT_EQ(2, awareness(windowContext(saver))) << "DPI_AWARENESS_PER_MONITOR_AWARE";
+    RECT placed = {};
+    GetWindowRect(saver, &placed);
+    EXPECT_EQ(Describe({all}), Describe({placed}));
+
+    Canvas desktop(1, 1), screen(width, height);
+    PaintDesktop(desktop.dc());
+    WindowDC screenDc(nullptr);
+    const auto covered = [&] {
+        BitBlt(screen.dc(), 0, 0, width, height, screenDc.get(), all.left, all.top, SRCCOPY);
+        return screen.Count(desktop.Pixel(0, 0)) == Area(all) - deadArea;
+    };
+    EXPECT_TRUE(PumpUntil(covered, 10000)) << screen.Count(desktop.Pixel(0, 0)) << " monitor pixels show the desktop";
+    EXPECT_EQ(deadArea, screen.Count(kBlack)) << "the dead area";
+    PostMessageA(saver, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, saverProcess.WaitForExit(5000));
+}
+
+}  // namespace
