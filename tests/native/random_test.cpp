@@ -30,13 +30,4 @@ TEST(Random, EachThreadHasItsOwnState) {
     EXPECT_EQ(first, Rand());
 }
 
-TEST(Random, StaysWithinZeroTo32767) {
-    SRand(0xFFFFFFFFu);
-    for (int i = 0; i < 100000; ++i) {
-        int value = Rand();
-        ASSERT_GE(value, 0);
-        ASSERT_LE(value, kRandMax);
-    }
-}
-
 }  // namespace
