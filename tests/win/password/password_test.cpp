@@ -92,12 +92,17 @@ TEST_F(PasswordTest, ARefusedCloseKeepsTheSaverAndTheNextAcceptedOneEndsIt) {
     SaverRun run;
     EXPECT_EQ(TRUE, run.Received({WM_NCCREATE}).at(0).running);  // set before the window existed
 
-    // A movement closes; the provider refuses.
+    // A close with the cursor moved and three timer messages queued: the
+    // provider refuses, and two of the timers never reach the window.
     run.Forget();
-    SetCursorPos(kStart.x + 10, kStart.y);
-    PostMessageA(run.window, WM_MOUSEMOVE, 0, 0);
-    EXPECT_TRUE(SameSequence({{WM_CLOSE, 0, 0}, {VerifyRequest, 0, 0}},
-                             run.Await({WM_CLOSE, VerifyRequest, WM_DESTROY}, 2)));
+    run.RunHere([&run] {
+        for (WPARAM timer = 0; timer < 3; ++timer) PostMessageA(run.window, WM_TIMER, timer, 0);
+        SetCursorPos(kStart.x + 10, kStart.y);
+        SendMessageA(run.window, WM_CLOSE, 0, 0);
+    });
+    run.Settle();
+    EXPECT_TRUE(SameSequence({{WM_CLOSE, 0, 0}, {VerifyRequest, 0, 0}, {WM_TIMER, 2}},
+                             run.Received({WM_CLOSE, VerifyRequest, WM_TIMER, WM_DESTROY})));
     EXPECT_EQ(reinterpret_cast<UINT_PTR>(run.window), Record("ProviderOwner"));
     EXPECT_EQ(1u, Record("ProviderRunningWhenAsked"));
     CURSORINFO cursor = {};
@@ -105,12 +110,11 @@ TEST_F(PasswordTest, ARefusedCloseKeepsTheSaverAndTheNextAcceptedOneEndsIt) {
     GetCursorInfo(&cursor);
     EXPECT_EQ(nullptr, cursor.hCursor);  // the provider showed it; the saver hides it again
 
-    // The reference moved with the refusal: standing still closes nothing.
-    // AutoPlay is cancelled while a password guards; the close it brings
-    // comes within 200 ms of the question and is refused unasked.
+    // The reference moved with the refusal: the cursor standing there
+    // closes nothing. AutoPlay is cancelled while a password guards; the
+    // close it brings comes within 200 ms of the question and is refused
+    // unasked.
     run.Forget();
-    PostMessageA(run.window, WM_MOUSEMOVE, 0, 0);
-    run.Settle();
     SendMessageA(run.window, kAutoPlay, 0, 0);
     const std::vector<Msg> refusedUnasked = {{kAutoPlay, 0, 1}, {WM_CLOSE, 0, 0}};
     EXPECT_TRUE(SameSequence(refusedUnasked, run.Await({kAutoPlay, WM_CLOSE, VerifyRequest}, 2)));
