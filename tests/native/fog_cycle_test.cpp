@@ -1,10 +1,8 @@
-// The worker's two decisions in each cycle: is a refresh due, and where
-// does the next puff go.
+// The worker's refresh test, at the edges of whole seconds and across the
+// tick counter's wrap.
 #include "fog_cycle.h"
 
 #include <gtest/gtest.h>
-
-#include "random.h"
 
 namespace {
 
@@ -21,17 +19,6 @@ TEST(BackgroundRefreshDue, ComparesWholeElapsedSecondsWithTheTimeout) {
     for (const auto& c : cases)
         EXPECT_EQ(c.due, BackgroundRefreshDue(c.now, c.last, c.timeout))
             << "last " << c.last << " now " << c.now << " timeout " << c.timeout;
-}
-
-TEST(PickPuffPlace, DrawsRadiusThenYThenX) {
-    SRand(4711);
-    const int first = Rand(), second = Rand(), third = Rand();
-    SRand(4711);
-    PuffPlace place = {-7, -7, -7};
-    ASSERT_TRUE(PickPuffPlace(100, 1024, 768, place));
-    EXPECT_EQ(first % 100, place.radius);
-    EXPECT_EQ(second % 768, place.y);
-    EXPECT_EQ(third % 1024, place.x);
 }
 
 }  // namespace

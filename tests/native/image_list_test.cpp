@@ -9,13 +9,6 @@ using namespace std::string_literals;
 
 namespace {
 
-TEST(ImageValueName, IsTheIndexInLowercaseHexWithoutLeadingZeros) {
-    const std::pair<uint32_t, const char*> cases[] = {{0, "0"},     {9, "9"},     {10, "a"},
-                                                      {15, "f"},    {16, "10"},   {0xABCD, "abcd"},
-                                                      {0xFFFFFFFF, "ffffffff"}};
-    for (const auto& c : cases) EXPECT_EQ(c.second, ImageValueName(c.first)) << "index " << c.first;
-}
-
 // The file-open dialog's buffer: one full path, or a folder and the names
 // chosen in it, each with its zero byte, then an empty string. Never read
 // past the given size, whatever the buffer holds.

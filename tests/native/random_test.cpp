@@ -17,17 +17,4 @@ TEST(Random, FollowsTheCRuntimeSequenceFromSeedOne) {
     for (int value : expected) EXPECT_EQ(value, Rand());
 }
 
-TEST(Random, EachThreadHasItsOwnState) {
-    SRand(12345);
-    int first = Rand();
-    std::thread other([] {
-        SRand(999);
-        Rand();
-        Rand();
-    });
-    other.join();
-    SRand(12345);
-    EXPECT_EQ(first, Rand());
-}
-
 }  // namespace

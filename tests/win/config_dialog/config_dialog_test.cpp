@@ -1,11 +1,13 @@
 // The configuration dialog from its real template, driven with clicks and
-// key presses: what it shows, what it stores and when, and its preview.
+// key presses: what it shows, what it stores and when, when it draws its
+// preview, and what its buttons open.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,35 +55,26 @@ std::string Shown(HWND dialog) {
 
 using ConfigDialogTest = DialogTest;
 
-// Each case is then changed and cancelled in its own way.
+// Each case is then changed and cancelled.
 // Wine is of the NT family: the screen image radio is always disabled.
 TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndCancelLeavesThemStored) {
-    const struct {
-        const char* name;
-        std::vector<DWORD> stored;
-        const char* shown;
-        void (*cancel)(HWND dialog);
-    } cases[] = {
-        {"no key: the defaults", {}, "10 0 50 2000 xoxoo --- []", [](HWND d) { ClickControl(d, IDCANCEL); }},
-        {"Power 1.5, Delay 0, Timeout -1", {5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []",
-         [](HWND d) { Type(d, IDCANCEL, {VK_ESCAPE}); }},
-        {"Power 1.17, Delay 1500, Timeout 60", {3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]",
-         [](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-        {"screen image stored", {10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]",
-         [](HWND d) { ClickControl(d, IDCANCEL); }},
+    const std::pair<std::vector<DWORD>, const char*> cases[] = {
+        {{}, "10 0 50 2000 xoxoo --- []"},  // no key: the defaults
+        {{5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []"},
+        {{3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]"},
+        {{10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]"},
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
-        Store(c.stored);
+        Store(c.first);
         const std::string before = Stored();
-        ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc)) << c.name;
-        EXPECT_EQ(c.shown, Shown(dialog)) << c.name;
+        ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc)) << c.second;
+        EXPECT_EQ(c.second, Shown(dialog));
         for (int id : {IDC_CONFIG_MODE_RANDOM, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH}) ClickControl(dialog, id);
         Type(dialog, IDC_CONFIG_DENSITY, {VK_HOME});
-        EXPECT_EQ(1, theFog.Density) << c.name << ": the setting follows the slider";
-        c.cancel(dialog);
-        EXPECT_EQ(0, thread->WaitForEnd()) << c.name;
-        EXPECT_EQ(before, Stored()) << c.name;
+        EXPECT_EQ(1, theFog.Density) << c.second << ": the setting follows the slider";
+        Close(IDCANCEL);
+        EXPECT_EQ(before, Stored()) << c.second;
     }
 }
 
@@ -116,97 +109,102 @@ TEST_F(ConfigDialogTest, OkStoresExactlyWhatTheControlsHold) {
     EXPECT_EQ("7 200 0 10 2 1 90 ", Stored());
 }
 
-TEST_F(ConfigDialogTest, SliderDragChangesItsSettingOnlyAtTheEndOfTracking) {
-    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
-    HWND strength = GetDlgItem(dialog, IDC_CONFIG_STRENGTH);
-    RECT thumb = {};
-    SendMessageA(strength, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
-    POINT grip = {(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
-    ClientToScreen(strength, &grip);
-    Mouse(MOUSEEVENTF_MOVE, grip);
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    for (int step = 1; step <= 4; ++step) Mouse(MOUSEEVENTF_MOVE, {grip.x + 10 * step, grip.y});
-    Settle(dialog);
-    LRESULT dragged = SendMessageA(strength, TBM_GETPOS, 0, 0);
-    EXPECT_GT(dragged, 50) << "the thumb follows the mouse";
-    EXPECT_EQ(50, theFog.Ray) << "the setting waits for the end of the drag";
-    Mouse(MOUSEEVENTF_LEFTUP);
-    Settle(dialog);
-    EXPECT_EQ(dragged, theFog.Ray);
+// What the link buttons hand to the shell, recorded in place of
+// ShellExecuteA: this program's import of it points at the recorder.
+std::vector<std::string> shellCalls;
+HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show) {
+    shellCalls.push_back(std::string(verb) + " " + file + (owner && !parameters && !folder && show == SW_SHOW ? "" : " ?"));
+    return reinterpret_cast<HINSTANCE>(42);
 }
 
-// "..." is enabled in the random image mode only; the screen image radio
-// stays disabled on NT.
-TEST_F(ConfigDialogTest, ImagesButtonIsEnabledInTheRandomImageModeOnly) {
-    Store({10, 100, 1, 50, 2, 0, kOff});
-    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
-    const std::pair<int, const char*> clicks[] = {{IDC_CONFIG_MODE_DESKTOP, "xoxoo --- []"},
-                                                  {IDC_CONFIG_MODE_SCREEN, "xoxoo --- []"},
-                                                  {IDC_CONFIG_MODE_RANDOM, "xooxo -E- []"}};
-    for (const auto& click : clicks) {
-        ClickControl(dialog, click.first);
-        EXPECT_EQ(std::string("10 0 50 2000 ") + click.second, Shown(dialog)) << "after a click on " << click.first;
+void RecordShellExecuteCalls() {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+        base + headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    for (; library->Name; ++library) {
+        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
+        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
+                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name, "ShellExecuteA"))
+                continue;
+            DWORD protection;
+            VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(RecordShellExecute);
+            VirtualProtect(slot, sizeof *slot, protection, &protection);
+        }
     }
 }
 
-// A period typed out of range is brought into 30..3600 rather than stored.
-TEST_F(ConfigDialogTest, OkStoresTheShownPeriodBroughtIntoRange) {
+// Each trigger, as the control sends it: the preview is painted grey
+// before each and is drawn again (on Wine's white desktop, or on black
+// without a picture), or left grey; "..." follows the random image mode.
+TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
+    RecordShellExecuteCalls();
+    Store({10, 100, 1, 20, 1, 0, kOff});
+    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
+    auto send = [this](UINT message, WPARAM wParam, int control) {
+        return [=] { SendMessageA(dialog, message, wParam, reinterpret_cast<LPARAM>(GetDlgItem(dialog, control))); };
+    };
+    auto command = [&](int id) { return send(WM_COMMAND, id, id); };
+    const COLORREF grey = RGB(64, 64, 64), white = RGB(255, 255, 255), black = 0, anyButGrey = CLR_INVALID;
     const struct {
         const char* name;
-        DWORD stored;
-        std::vector<WORD> typed;
-        DWORD expected;
+        std::function<void()> trigger;
+        COLORREF centre;
+        int imagesEnabled;  // -1: not looked at
     } cases[] = {
-        {"Refresh ticked: the default period", kOff, {}, 60},
-        {"typed below the range", 120, {'5'}, 30},
-        {"typed above the range", 120, {'9', '9', '9', '9', '9'}, 3600},
-        {"stored above the range", 7200, {}, 3600},
+        {"random image mode", command(IDC_CONFIG_MODE_RANDOM), black, 1},
+        {"screen image mode", command(IDC_CONFIG_MODE_SCREEN), anyButGrey, 0},
+        {"random image mode again", command(IDC_CONFIG_MODE_RANDOM), black, 1},
+        {"desktop mode", command(IDC_CONFIG_MODE_DESKTOP), white, 0},
+        {"Mix colors", command(IDC_CONFIG_MIXPIX), white, -1},
+        {"Update", command(IDC_CONFIG_UPDATE), white, -1},
+        {"a slider dragged", send(WM_HSCROLL, TB_THUMBTRACK, IDC_CONFIG_BLUR), grey, -1},
+        {"the drag ended", send(WM_HSCROLL, TB_ENDTRACK, IDC_CONFIG_BLUR), white, -1},
+        {"deactivated", send(WM_ACTIVATE, WA_INACTIVE, 0), white, -1},
+        {"moved", [&] { SetWindowPos(dialog, nullptr, 1, 1, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }, white, -1},
+        {"refresh box ticked", command(IDC_CONFIG_REFRESH), grey, -1},
+        {"first link", command(IDC_CONFIG_CAUSE1_LINK), grey, -1},
+        {"mail link", command(IDC_CONFIG_MAIL_LINK), grey, -1},
+        {"second link", command(IDC_CONFIG_CAUSE2_LINK), grey, -1},
+    };
+    HWND preview = GetDlgItem(dialog, IDC_CONFIG_PREVIEW);
+    auto centre = [preview](bool paintGrey) {
+        RECT client = {};
+        GetClientRect(preview, &client);
+        HDC dc = GetDC(preview);
+        if (paintGrey) FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
+        const COLORREF colour = GetPixel(dc, client.right / 2, client.bottom / 2);
+        ReleaseDC(preview, dc);
+        return colour;
     };
     for (const auto& c : cases) {
-        DeleteSettingsKey();
-        Store({10, 100, 1, 50, 1, 0, c.stored});
-        ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc)) << c.name;
-        if (c.stored == kOff) ClickControl(dialog, IDC_CONFIG_REFRESH);
-        if (!c.typed.empty()) Type(dialog, IDC_CONFIG_REFRESH_SECONDS, c.typed);
-        Close(IDOK);
-        EXPECT_EQ("10 100 1 50 1 0 " + std::to_string(c.expected) + " ", Stored()) << c.name;
+        Settle(dialog);
+        ASSERT_EQ(grey, centre(true));
+        c.trigger();
+        Settle(dialog);
+        const COLORREF shown = centre(false);
+        EXPECT_TRUE(c.centre == anyButGrey ? shown != grey : shown == c.centre) << c.name << ": " << std::hex << shown;
+        EXPECT_TRUE(c.imagesEnabled < 0 || c.imagesEnabled == IsEnabled(dialog, IDC_CONFIG_IMAGES)) << c.name;
     }
-}
+    const std::string links = shellCalls.size() == 3 ? shellCalls[0] + "|" + shellCalls[1] + "|" + shellCalls[2] : "";
+    EXPECT_EQ(0u, links.find("open http")) << links;
+    EXPECT_NE(std::string::npos, links.find("|open mailto:")) << links;
+    EXPECT_NE(std::string::npos, links.find("|open http", links.rfind('|'))) << links;
+    EXPECT_NE(shellCalls.at(0), shellCalls.at(2));
 
-// Vertical stripes three pixels wide: any pixel a puff moves shows.
-COLORREF StripeAt(int x) { return (x / 3) % 2 ? RGB(200, 40, 30) : RGB(20, 60, 210); }
-
-// Mode 0 shows the screen's top-left corner, here striped, with a puff of
-// Strength 20 (at most 40 pixels from the centre); Update draws a new puff
-// on a fresh copy.
-TEST_F(ConfigDialogTest, PreviewDrawsAPuffOnTheScreenImage) {
-    HWND stripes = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
-                                   nullptr, nullptr, nullptr, nullptr);
-    UpdateWindow(stripes);
-    HDC screen = GetDC(stripes);
-    for (int x = 0; x < 400; ++x) SetPixelV(screen, x, 0, StripeAt(x));
-    for (int y = 1; y < 300; ++y) BitBlt(screen, 0, y, 400, 1, screen, 0, 0, SRCCOPY);
-    ReleaseDC(stripes, screen);
-    Store({10, 100, 0, 20, 0, 0, kOff});
-    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
-    HWND preview = GetDlgItem(dialog, IDC_CONFIG_PREVIEW);
-    RECT size = {};
-    GetClientRect(preview, &size);
-    std::string puffs[2];  // the pixels off the stripes
-    for (std::string& puff : puffs) {
-        Settle(dialog, 300);
-        HDC dc = GetDC(preview);
-        for (int y = 1; y < size.bottom - 1; ++y)  // inside the control's frame
-            for (int x = 1; x < size.right - 1; ++x)
-                if (GetPixel(dc, x, y) != StripeAt(x))
-                    puff += (std::abs(x - size.right / 2) > 40 || std::abs(y - size.bottom / 2) > 40 ? "far " : "") +
-                            std::to_string(x) + "," + std::to_string(y) + " ";
-        ReleaseDC(preview, dc);
-        EXPECT_TRUE(!puff.empty() && puff.find("far") == std::string::npos) << puff;
-        ClickControl(dialog, IDC_CONFIG_UPDATE);
-    }
-    EXPECT_NE(puffs[0], puffs[1]) << "a new puff";
-    DestroyWindow(stripes);
+    // "..." opens the images dialog; closing it activates this one again,
+    // which draws the preview with the edited list.
+    PostMessageA(dialog, WM_COMMAND, IDC_CONFIG_IMAGES, 0);
+    HWND images = WaitForDialog(thread->id, dialog);
+    ASSERT_TRUE(images && GetDlgItem(images, IDC_IMAGES_LIST));
+    ASSERT_EQ(grey, centre(true));
+    PostMessageA(images, WM_COMMAND, IDCANCEL, 0);
+    Settle(dialog, 300);
+    EXPECT_FALSE(IsWindow(images));
+    EXPECT_EQ(white, centre(false));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fog/fog_engine.h"
 #include "host/saver_window.h"
 #include "resources/resource.h"
 #include "saver_harness.h"
@@ -110,8 +111,9 @@ TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
     }
 }
 
-// What the system and the shell look for: the class, the styles and the
-// whole virtual screen.
+// What the system and the shell look for: the class, the styles, the
+// whole virtual screen and a single instance; and the fog's procedure in
+// the chain, which made the worker and painted the first background.
 TEST(SaverTest, TheFullScreenWindowCoversTheVirtualScreenInTheSaversClass) {
     CleanSettingsKey cleanSettings;
     ResetHost(0);
@@ -128,6 +130,10 @@ TEST(SaverTest, TheFullScreenWindowCoversTheVirtualScreenInTheSaversClass) {
     GetWindowRect(run.window, &placed);
     EXPECT_TRUE(EqualRect(&screen, &placed));
     EXPECT_TRUE(CursorHidden());
+    EXPECT_TRUE(theFog.WorkerThread && theFog.BackgroundPainted);
+    // A second full-screen start ends at once with 0.
+    EXPECT_EQ(0, RunSaver(nullptr));
+    EXPECT_EQ(nullptr, FindWindowExA(nullptr, run.window, kSaverClassName, nullptr));
 }
 
 // Wine's DefWindowProcA answers SC_SCREENSAVE + 1 with its modal About
