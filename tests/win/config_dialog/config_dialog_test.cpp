@@ -55,26 +55,33 @@ std::string Shown(HWND dialog) {
 
 using ConfigDialogTest = DialogTest;
 
-// Each case is then changed and cancelled.
-// Wine is of the NT family: the screen image radio is always disabled.
+// Each case is then changed (random image mode, Mix colors and the refresh
+// box clicked: a box ticked shows 60 s) and cancelled. Wine is of the NT
+// family: the screen image radio is always disabled.
 TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndCancelLeavesThemStored) {
-    const std::pair<std::vector<DWORD>, const char*> cases[] = {
-        {{}, "10 0 50 2000 xoxoo --- []"},  // no key: the defaults
-        {{5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []"},
-        {{3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]"},
-        {{10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]"},
+    const struct {
+        std::vector<DWORD> stored;
+        const char *shown, *changed;
+    } cases[] = {
+        {{}, "10 0 50 2000 xoxoo --- []", "10 0 50 2000 oooxx -EE [60]"},  // no key: the defaults
+        {{5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []", "5 50 30 2000 oooxx -EE [60]"},
+        {{3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]", "3 17 100 500 xooxo -E- [60]"},
+        // The disabled screen radio keeps its check: the platform's group
+        // logic passes over disabled buttons.
+        {{10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]", "10 100 55 1750 xxoxo -E- [30]"},
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
-        Store(c.first);
+        Store(c.stored);
         const std::string before = Stored();
-        ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc)) << c.second;
-        EXPECT_EQ(c.second, Shown(dialog));
+        ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc)) << c.shown;
+        EXPECT_EQ(c.shown, Shown(dialog));
         for (int id : {IDC_CONFIG_MODE_RANDOM, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH}) ClickControl(dialog, id);
+        EXPECT_EQ(c.changed, Shown(dialog));
         Type(dialog, IDC_CONFIG_DENSITY, {VK_HOME});
-        EXPECT_EQ(1, theFog.Density) << c.second << ": the setting follows the slider";
+        EXPECT_EQ(1, theFog.Density) << c.shown << ": the setting follows the slider";
         Close(IDCANCEL);
-        EXPECT_EQ(before, Stored()) << c.second;
+        EXPECT_EQ(before, Stored()) << c.shown;
     }
 }
 
@@ -137,26 +144,45 @@ void RecordShellExecuteCalls() {
     }
 }
 
+// Colours the screen's top-left corner, which the screen image mode copies.
+void CornerWindow(int width, int height, COLORREF colour) {
+    WNDCLASSA corner = {};
+    corner.lpfnWndProc = DefWindowProcA;
+    corner.hbrBackground = CreateSolidBrush(colour);
+    const std::string name = "ZorvCorner" + std::to_string(colour);
+    corner.lpszClassName = name.c_str();
+    RegisterClassA(&corner);
+    CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, corner.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                    height, nullptr, nullptr, nullptr, nullptr);
+}
+
 // Each trigger, as the control sends it: the preview is painted grey
-// before each and is drawn again (on Wine's white desktop, or on black
-// without a picture), or left grey; "..." follows the random image mode.
+// before each and is drawn again, or left grey. Its corner shows the
+// background: the screen's blue corner, Wine's white desktop, or black
+// without a picture; the puff at its centre shows where the screen's blue
+// meets green. "..." follows the random image mode.
 TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
     RecordShellExecuteCalls();
     Store({10, 100, 1, 20, 1, 0, kOff});
     ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
+    HWND preview = GetDlgItem(dialog, IDC_CONFIG_PREVIEW);
+    RECT client = {};
+    GetClientRect(preview, &client);
+    CornerWindow(client.right + 10, client.bottom + 10, RGB(0, 128, 0));
+    CornerWindow(client.right / 2 - 9, client.bottom + 10, RGB(0, 0, 255));
     auto send = [this](UINT message, WPARAM wParam, int control) {
         return [=] { SendMessageA(dialog, message, wParam, reinterpret_cast<LPARAM>(GetDlgItem(dialog, control))); };
     };
     auto command = [&](int id) { return send(WM_COMMAND, id, id); };
-    const COLORREF grey = RGB(64, 64, 64), white = RGB(255, 255, 255), black = 0, anyButGrey = CLR_INVALID;
+    const COLORREF grey = RGB(64, 64, 64), white = RGB(255, 255, 255), black = 0, blue = RGB(0, 0, 255);
     const struct {
         const char* name;
         std::function<void()> trigger;
-        COLORREF centre;
+        COLORREF corner;
         int imagesEnabled;  // -1: not looked at
     } cases[] = {
         {"random image mode", command(IDC_CONFIG_MODE_RANDOM), black, 1},
-        {"screen image mode", command(IDC_CONFIG_MODE_SCREEN), anyButGrey, 0},
+        {"screen image mode", command(IDC_CONFIG_MODE_SCREEN), blue, 0},
         {"random image mode again", command(IDC_CONFIG_MODE_RANDOM), black, 1},
         {"desktop mode", command(IDC_CONFIG_MODE_DESKTOP), white, 0},
         {"Mix colors", command(IDC_CONFIG_MIXPIX), white, -1},
@@ -164,29 +190,32 @@ TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
         {"a slider dragged", send(WM_HSCROLL, TB_THUMBTRACK, IDC_CONFIG_BLUR), grey, -1},
         {"the drag ended", send(WM_HSCROLL, TB_ENDTRACK, IDC_CONFIG_BLUR), white, -1},
         {"deactivated", send(WM_ACTIVATE, WA_INACTIVE, 0), white, -1},
-        {"moved", [&] { SetWindowPos(dialog, nullptr, 1, 1, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }, white, -1},
+        {"moved", [&] { SetWindowPos(dialog, nullptr, 30, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }, white, -1},
         {"refresh box ticked", command(IDC_CONFIG_REFRESH), grey, -1},
         {"first link", command(IDC_CONFIG_CAUSE1_LINK), grey, -1},
         {"mail link", command(IDC_CONFIG_MAIL_LINK), grey, -1},
         {"second link", command(IDC_CONFIG_CAUSE2_LINK), grey, -1},
     };
-    HWND preview = GetDlgItem(dialog, IDC_CONFIG_PREVIEW);
-    auto centre = [preview](bool paintGrey) {
-        RECT client = {};
-        GetClientRect(preview, &client);
+    int blends = 0;  // pixels neither blue nor green: the puff of the screen image mode
+    auto corner = [&](bool paintGrey) {
         HDC dc = GetDC(preview);
         if (paintGrey) FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
-        const COLORREF colour = GetPixel(dc, client.right / 2, client.bottom / 2);
+        const COLORREF colour = GetPixel(dc, 5, 5);
+        for (int i = 0; colour == RGB(0, 0, 255) && i < client.right * client.bottom; ++i) {
+            const COLORREF pixel = GetPixel(dc, i % client.right, i / client.right);
+            blends += pixel != RGB(0, 0, 255) && pixel != RGB(0, 128, 0);
+        }
         ReleaseDC(preview, dc);
         return colour;
     };
     for (const auto& c : cases) {
         Settle(dialog);
-        ASSERT_EQ(grey, centre(true));
+        ASSERT_EQ(grey, corner(true));
+        blends = 0;
         c.trigger();
         Settle(dialog);
-        const COLORREF shown = centre(false);
-        EXPECT_TRUE(c.centre == anyButGrey ? shown != grey : shown == c.centre) << c.name << ": " << std::hex << shown;
+        EXPECT_EQ(c.corner, corner(false)) << c.name;
+        EXPECT_TRUE(c.corner != blue || blends > 0) << c.name << ": no puff";
         EXPECT_TRUE(c.imagesEnabled < 0 || c.imagesEnabled == IsEnabled(dialog, IDC_CONFIG_IMAGES)) << c.name;
     }
     const std::string links = shellCalls.size() == 3 ? shellCalls[0] + "|" + shellCalls[1] + "|" + shellCalls[2] : "";
@@ -200,11 +229,11 @@ TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
     PostMessageA(dialog, WM_COMMAND, IDC_CONFIG_IMAGES, 0);
     HWND images = WaitForDialog(thread->id, dialog);
     ASSERT_TRUE(images && GetDlgItem(images, IDC_IMAGES_LIST));
-    ASSERT_EQ(grey, centre(true));
+    ASSERT_EQ(grey, corner(true));
     PostMessageA(images, WM_COMMAND, IDCANCEL, 0);
     Settle(dialog, 300);
     EXPECT_FALSE(IsWindow(images));
-    EXPECT_EQ(white, centre(false));
+    EXPECT_EQ(white, corner(false));
 }
 
 }  // namespace
