@@ -92,24 +92,24 @@ TEST_F(PasswordTest, ARefusedCloseKeepsTheSaverWithItsFogStoppedAndTheCursorHidd
     SaverRun run;
     EXPECT_EQ(TRUE, run.Received({WM_NCCREATE}).at(0).running);  // set before the window existed
 
-    // A key closes while the cursor has moved and three timer messages wait
-    // behind the close: the provider refuses, two of the timers never reach
-    // the window, and the reference follows the cursor, so its move (an
-    // input message, read after the posted ones) closes nothing.
+    // A close while the cursor has moved and three timer messages wait: the
+    // provider refuses (having shown the cursor), the saver hides the
+    // cursor again, two of the timers never reach the window, and the
+    // reference follows the cursor, so its move (an input message, read
+    // after the posted ones) closes nothing.
     run.Forget();
-    run.RunHere([&run] {
+    HCURSOR afterRefusal = LoadCursorA(nullptr, IDC_ARROW);
+    run.RunHere([&] {
         SetCursorPos(kStart.x + 10, kStart.y);
-        SendMessageA(run.window, WM_KEYDOWN, 'A', 0);
         for (WPARAM timer = 0; timer < 3; ++timer) PostMessageA(run.window, WM_TIMER, timer, 0);
+        SendMessageA(run.window, WM_CLOSE, 0, 0);
+        afterRefusal = GetCursor();
     });
     EXPECT_TRUE(SameSequence({{WM_CLOSE, 0, 0}, {VerifyRequest, 0, 0}, {WM_TIMER, 2}},
                              run.Await({WM_CLOSE, VerifyRequest, WM_TIMER, WM_DESTROY}, 3)));
+    EXPECT_EQ(nullptr, afterRefusal);
     EXPECT_EQ(reinterpret_cast<UINT_PTR>(run.window), Record("ProviderOwner"));
     EXPECT_EQ(1u, Record("ProviderRunningWhenAsked"));
-    CURSORINFO cursor = {};
-    cursor.cbSize = sizeof cursor;
-    GetCursorInfo(&cursor);
-    EXPECT_EQ(nullptr, cursor.hCursor);  // the provider showed it; the saver hides it again
 
     // A move beyond the reference closes once, however many messages report
     // it. AutoPlay is cancelled while a password guards. Both closes come

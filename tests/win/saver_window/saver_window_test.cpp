@@ -2,6 +2,7 @@
 // rules that end a full-screen run and the messages it answers itself, on
 // both platform families (the 95/98 family here without a password).
 #include <windows.h>
+#include <imm.h>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,7 @@ TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
         {"AutoPlay question: no password, no cancel", {Send(kAutoPlay, 0, 0, 0)}, 0, 1},
         {"task switch, saver start", {Send(WM_SYSCOMMAND, SC_NEXTWINDOW, 0), Send(WM_SYSCOMMAND, SC_SCREENSAVE, 0)}, 0, 0},
         {"close command: passed on", {Send(WM_SYSCOMMAND, SC_CLOSE)}, 1, 1},
+        {"context menu: the platform's", {Send(WM_CONTEXTMENU, 0, 0)}, 0, 0},
         {"new title", {Send(WM_SETTEXT, 0, 0, kSame, "Another title")}, 0, 0},
         {"exactly 4 pixels", {Move(502, 402)}, 0, 0},
         {"5 pixels: 3 across, 2 down", {Move(503, 402)}, 1, 1},
@@ -131,6 +133,9 @@ TEST(SaverTest, TheFullScreenWindowCoversTheVirtualScreenInTheSaversClass) {
     EXPECT_TRUE(EqualRect(&screen, &placed));
     EXPECT_TRUE(CursorHidden());
     EXPECT_TRUE(theFog.WorkerThread && theFog.BackgroundPainted);
+    HIMC context = reinterpret_cast<HIMC>(1);  // an input method's window would show over the saver
+    run.RunHere([&] { ImmReleaseContext(run.window, context = ImmGetContext(run.window)); });
+    EXPECT_EQ(nullptr, context);
     // A second full-screen start ends at once with 0.
     EXPECT_EQ(0, RunSaver(nullptr));
     EXPECT_EQ(nullptr, FindWindowExA(nullptr, run.window, kSaverClassName, nullptr));
