@@ -41,7 +41,8 @@ def mutants(lines, first, last):
         if not code or code.startswith(("//", "#", "namespace", "}", "{", "case ", "default:")):
             continue
         if code.endswith(";") and not code.startswith(("return", "const", "constexpr", "using", "struct")):
-            yield number, "delete", ""
+            # An empty statement, so that an unbraced if above keeps its shape.
+            yield number, "delete", text[:len(text) - len(text.lstrip())] + ";\n"
         negated = negate_condition(text)
         if negated:
             yield number, "negate", negated
