@@ -1,10 +1,8 @@
-// The worker's two decisions in each cycle: is a refresh due, and where
-// does the next puff go.
+// The worker's refresh test, at the edges of whole seconds and across the
+// tick counter's wrap.
 #include "fog_cycle.h"
 
 #include <gtest/gtest.h>
-
-#include "random.h"
 
 namespace {
 
@@ -21,36 +19,6 @@ TEST(BackgroundRefreshDue, ComparesWholeElapsedSecondsWithTheTimeout) {
     for (const auto& c : cases)
         EXPECT_EQ(c.due, BackgroundRefreshDue(c.now, c.last, c.timeout))
             << "last " << c.last << " now " << c.now << " timeout " << c.timeout;
-}
-
-TEST(PickPuffPlace, DrawsRadiusThenYThenX) {
-    SRand(4711);
-    const int first = Rand(), second = Rand(), third = Rand();
-    SRand(4711);
-    PuffPlace place = {-7, -7, -7};
-    ASSERT_TRUE(PickPuffPlace(100, 1024, 768, place));
-    EXPECT_EQ(first % 100, place.radius);
-    EXPECT_EQ(second % 768, place.y);
-    EXPECT_EQ(third % 1024, place.x);
-}
-
-// A zero bound leaves nothing to pick: the puff is skipped without using
-// up numbers. Hand-edited negative and extreme bounds must not overflow.
-TEST(PickPuffPlace, ZeroBoundsSkipThePuffAndHostileOnesStayDefined) {
-    const struct {
-        int32_t ray, width, height;
-        bool picked;
-    } cases[] = {{0, 100, 100, false}, {50, 0, 100, false}, {50, 100, 0, false}, {-50, -1, INT32_MIN, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.ray << " " << c.width << " " << c.height);
-        SRand(99);
-        const int next = Rand();
-        SRand(99);
-        PuffPlace place = {-7, -7, -7};
-        ASSERT_EQ(c.picked, PickPuffPlace(c.ray, c.width, c.height, place));
-        EXPECT_TRUE(c.picked || Rand() == next) << "a skipped puff used up a number";
-        EXPECT_TRUE(!c.picked || (place.radius >= 0 && place.x >= 0 && place.y >= 0));
-    }
 }
 
 }  // namespace

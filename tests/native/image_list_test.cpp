@@ -82,13 +82,6 @@ TEST(OpenFileSelection, JoinsTheFolderWithEveryNameInOrderAndNeverReadsPastTheBu
     }
 }
 
-TEST(OpenFileSelection, ABackslashTrailByteIsNoRoot) {
-    // 0x81 0x5C is one double-byte character whose trail byte is "\".
-    auto doubleByteStep = [](const char* p) -> const char* { return p + (static_cast<unsigned char>(*p) == 0x81 && p[1] ? 2 : 1); };
-    const std::string buffer = "C:\\x\x81\\\0a.jpg\0\0"s;
-    EXPECT_EQ("C:\\x\x81\\\\a.jpg", ParseOpenFileSelection(buffer.data(), buffer.size(), doubleByteStep).paths.at(0));
-}
-
 }  // namespace
 
 // Monitors show pictures of their own while the list has enough; the

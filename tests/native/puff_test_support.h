@@ -1,5 +1,5 @@
-// Shared by the puff tests: seeds that make the generator draw chosen
-// numbers, and noisy pictures.
+// Shared by the puff tests: noisy pictures, and the puff written plainly
+// from its rules.
 #pragma once
 
 #include <cmath>
@@ -12,21 +12,7 @@
 #include "fog_puff_reference.h"
 #include "pixel_surface.h"
 #include "random.h"
-
-// A seed after which Rand() gives `first` and then `second` (0xFFFFFFFF
-// when there is none; callers check by drawing).
-inline uint32_t SeedForDraws(int first, int second) {
-    const uint32_t multiplier = 214013u, increment = 2531011u;
-    uint32_t inverse = multiplier;  // Newton's iteration for the inverse mod 2^32
-    for (int i = 0; i < 5; ++i) inverse *= 2u - multiplier * inverse;
-    for (uint32_t high = 0; high < 2; ++high)
-        for (uint32_t low = 0; low < 65536; ++low) {
-            const uint32_t state = high << 31 | static_cast<uint32_t>(first) << 16 | low;
-            if (static_cast<int>((state * multiplier + increment) >> 16 & 0x7FFF) == second)
-                return (state - increment) * inverse;
-        }
-    return 0xFFFFFFFFu;
-}
+#include "trig.h"
 
 inline PixelSurface Noise(int32_t width, int32_t height, uint32_t seed) {
     PixelSurface image(width, height);
@@ -70,4 +56,41 @@ inline std::string FirstKernelMismatch(PuffKernel kernel, int trials) {
         SRand(afterTrials);
     }
     return changed > trials * 2 / 3 ? "" : "too few puffs changed anything: " + std::to_string(changed);
+}
+
+inline uint32_t Mean(uint32_t old, uint32_t value, int oldShare) {  // per byte; shares of 2 or 4
+    uint32_t result = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t o = old >> shift & 0xFF, v = value >> shift & 0xFF;
+        result |= (oldShare == 2 ? (o + v) >> 1 : (3 * o + v) >> 2) << shift;
+    }
+    return result;
+}
+
+// The pixel path straight on the picture; the buffer path on a copy of the
+// square around the centre whose rows run bottom-up, pixels off the
+// picture entering as black.
+inline void PlainPuff(PixelSurface& picture, bool buffer, int32_t x, int32_t y, int32_t radius, const PuffSettings& s) {
+    const int32_t reach = static_cast<int32_t>((s.power + 1) * radius), side = 2 * (reach & ~1) + 4, e = side / 2;
+    std::vector<uint32_t> square(side * side);
+    auto at = [&](int32_t X, int32_t Y, int32_t& px, int32_t& py) { px = x - e + X, py = y - e + side - 1 - Y; };
+    int32_t px, py;
+    for (int32_t i = 0; buffer && i < side * side; ++i)
+        at(i % side, i / side, px, py), square[i] = picture.Contains(px, py) ? picture.Get(px, py) : 0;
+    const double bound = double(int64_t{s.density} * radius) - s.density * std::sqrt(double(radius));
+    for (int32_t n = radius; n >= 1; --n)
+        for (int32_t i = 0; i < bound; ++i) {
+            const double theta = Rand() * kPuffAngleStep, dx = n * TrigCos(theta), dy = n * TrigSin(theta);
+            const double f = Rand() * (s.power * kPuffFactorStep) + 1;
+            if (!buffer) {
+                const uint32_t v = picture.Get(int32_t(x + dx), int32_t(y + dy));
+                const int32_t tx = int32_t(x + f * dx), ty = int32_t(y + f * dy);
+                picture.Set(tx, ty, s.mixPix ? Mean(picture.Get(tx, ty), v, 2) : v);
+                continue;
+            }
+            const uint32_t v = square[(e + int32_t(dy)) * side + e + int32_t(dx)];
+            uint32_t& target = square[(e + int32_t(f * dy)) * side + e + int32_t(f * dx)];
+            target = s.mixPix ? Mean(target, v, 4) : v;
+        }
+    for (int32_t i = 0; buffer && i < side * side; ++i) at(i % side, i / side, px, py), picture.Set(px, py, square[i]);
 }

@@ -17,26 +17,4 @@ TEST(Random, FollowsTheCRuntimeSequenceFromSeedOne) {
     for (int value : expected) EXPECT_EQ(value, Rand());
 }
 
-TEST(Random, EachThreadHasItsOwnState) {
-    SRand(12345);
-    int first = Rand();
-    std::thread other([] {
-        SRand(999);
-        Rand();
-        Rand();
-    });
-    other.join();
-    SRand(12345);
-    EXPECT_EQ(first, Rand());
-}
-
-TEST(Random, StaysWithinZeroTo32767) {
-    SRand(0xFFFFFFFFu);
-    for (int i = 0; i < 100000; ++i) {
-        int value = Rand();
-        ASSERT_GE(value, 0);
-        ASSERT_LE(value, kRandMax);
-    }
-}
-
 }  // namespace

@@ -10,7 +10,9 @@
 
 namespace {
 
-constexpr UINT kMarker = WM_USER + 0x7A0;  // not recorded: see Settle
+// Neither is recorded: see Settle and RunHere.
+constexpr UINT kMarker = WM_USER + 0x7A0;
+constexpr UINT kRunHere = WM_USER + 0x7A1;
 
 // The saver's thread records while the test's thread reads.
 struct RecordLock {
@@ -30,6 +32,7 @@ HWND* created = nullptr;
 
 LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kMarker) return InterlockedIncrement(&markersSeen);
+    if (message == kRunHere) return (*reinterpret_cast<const std::function<void()>*>(lParam))(), 0;
     lock.lock();
     const size_t index = records.size();
     records.push_back({message, wParam, kAny, SaverRunningState()});
@@ -130,6 +133,10 @@ std::vector<Msg> SaverRun::Await(std::initializer_list<UINT> numbers, size_t cou
     }, 5000);
     Settle();
     return Received(numbers);
+}
+
+void SaverRun::RunHere(const std::function<void()>& action) {
+    SendMessageA(window, kRunHere, 0, reinterpret_cast<LPARAM>(&action));
 }
 
 void SaverRun::Forget() {

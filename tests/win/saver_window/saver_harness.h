@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -42,6 +43,8 @@ public:
     // then settles, so that any extra ones show too.
     std::vector<Msg> Await(std::initializer_list<UINT> numbers, size_t count);
     void Forget();
+    // Runs the action on the saver's thread, inside its message loop.
+    void RunHere(const std::function<void()>& action);
     bool Ended() const { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }
     bool WaitForEnd() { return PumpUntil([this] { return Ended(); }, 5000); }
 

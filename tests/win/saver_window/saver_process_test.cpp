@@ -1,6 +1,5 @@
-// The real zorv.scr, started as the system starts it, watched from outside:
-// the full-screen window, a single instance and its end on a key, and the
-// preview inside a window of this test.
+// The real zorv.scr as a preview inside a window of this test, as the
+// system's settings page would hold it, watched from outside.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,68 +7,39 @@
 #include <string>
 #include <vector>
 
+#include "host/saver_window.h"
 #include "saver_harness.h"
 
 namespace {
 
-std::string SaverWith(const std::string& tail) { return "\"" + SaverPath() + "\" " + tail; }
-
-HWND WaitForWindow(const char* title, HWND parent = nullptr) {
-    HWND window = nullptr;
-    PumpUntil([&] { return (window = FindWindowExA(parent, nullptr, "WindowsScreenSaverClass", title)) != nullptr; },
-              10000);
-    PumpMessagesFor(200);  // let it settle into its message loop
-    return window;
-}
-
-struct SaverProcessTest : ::testing::Test {
-    CleanSettingsKey cleanSettings;
-    void SetUp() override { ResetHost(0); }
-};
-
-TEST_F(SaverProcessTest, AFullScreenRunCoversTheScreenStaysSingleAndEndsWithZeroOnAKey) {
-    RunningProcess saver(SaverWith("/s"));
-    HWND window = WaitForWindow("Screen Saver");
-    ASSERT_TRUE(window);
-    EXPECT_EQ(static_cast<DWORD>(WS_EX_TOPMOST), static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
-    RECT placed = {}, screen = {0, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    OffsetRect(&screen, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN));
-    GetWindowRect(window, &placed);
-    EXPECT_TRUE(EqualRect(&screen, &placed));
-
-    // A second start leaves the first in front and ends with 0.
-    EXPECT_EQ(0u, RunProcess(SaverWith("-S"), 20000));
-    PumpMessagesFor(200);
-    EXPECT_EQ(window, GetForegroundWindow());
-    EXPECT_EQ(nullptr, FindWindowExA(nullptr, window, "WindowsScreenSaverClass", nullptr));
-
-    PressKey('Z');
-    EXPECT_EQ(0u, saver.WaitForExit(15000));
-}
-
 // The preview's parent, as the system's settings page would be.
+// What reached it: message, wParam, and the help request's control or the
+// menu's position.
 std::vector<MessageRecord> forwarded;
-int helpControl = 0;
 
 LRESULT CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_HELP && message != WM_CONTEXTMENU) return DefWindowProcA(window, message, wParam, lParam);
-    forwarded.push_back({message, wParam, lParam});
-    if (message == WM_HELP) helpControl = reinterpret_cast<HELPINFO*>(lParam)->iCtrlId;
+    forwarded.push_back({message, wParam, message == WM_HELP ? reinterpret_cast<HELPINFO*>(lParam)->iCtrlId : lParam});
     return 0;
 }
 
-TEST_F(SaverProcessTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWithIt) {
+TEST(SaverProcessTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWithIt) {
+    CleanSettingsKey cleanSettings;
+    ResetHost(0);
     HWND page = CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 180, 160, nullptr, nullptr,
                               nullptr, nullptr);
     SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SettingsPageProc));
-    RunningProcess preview(SaverWith("/p " + std::to_string(reinterpret_cast<UINT_PTR>(page))));
-    HWND window = WaitForWindow("Preview", page);
-    ASSERT_TRUE(window);
+    RunningProcess preview("\"" + SaverPath() + "\" /p " + std::to_string(reinterpret_cast<UINT_PTR>(page)));
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (window = FindWindowExA(page, nullptr, kSaverClassName, "Preview")); }, 10000));
+    PumpMessagesFor(200);  // let it settle into its message loop
     RECT client = {}, placed = {};
     GetClientRect(page, &client);
     GetWindowRect(window, &placed);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&placed), 2);
     EXPECT_TRUE(EqualRect(&client, &placed));
+    EXPECT_EQ(0x52000000u, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)));
+    EXPECT_EQ(0u, static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
 
     // What would end a full-screen run.
     const UINT inputs[][2] = {{WM_KEYDOWN, 'A'}, {WM_SYSKEYDOWN, VK_MENU}, {WM_LBUTTONDOWN, 0}, {WM_RBUTTONDOWN, 0},
@@ -87,11 +57,9 @@ TEST_F(SaverProcessTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWi
     SendMessageTimeoutA(window, WM_CONTEXTMENU, 0, MAKELPARAM(220, 170), SMTO_NORMAL, 5000, &menuAnswer);
     EXPECT_TRUE(helpAnswer == 1 && menuAnswer == 1) << helpAnswer << ", " << menuAnswer;
     ASSERT_TRUE(PumpUntil([] { return forwarded.size() == 2; }, 5000)) << DescribeMessages(forwarded);
-    EXPECT_EQ(static_cast<UINT>(WM_HELP), forwarded[0].message);
-    EXPECT_EQ(static_cast<UINT>(WM_CONTEXTMENU), forwarded[1].message);
-    for (const MessageRecord& m : forwarded) EXPECT_EQ(reinterpret_cast<WPARAM>(page), m.wParam);
-    EXPECT_EQ(MAKELPARAM(220, 170), forwarded[1].lParam);
-    EXPECT_EQ(1234, helpControl);  // the request itself came along
+    EXPECT_EQ(DescribeMessages({{WM_HELP, reinterpret_cast<WPARAM>(page), 1234},
+                                {WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page), MAKELPARAM(220, 170)}}),
+              DescribeMessages(forwarded));
 
     DestroyWindow(page);
     EXPECT_EQ(0u, preview.WaitForExit(15000));

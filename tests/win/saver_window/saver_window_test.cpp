@@ -2,6 +2,7 @@
 // rules that end a full-screen run and the messages it answers itself, on
 // both platform families (the 95/98 family here without a password).
 #include <windows.h>
+#include <imm.h>
 
 #include <gtest/gtest.h>
 
@@ -9,58 +10,80 @@
 #include <string>
 #include <vector>
 
+#include "fog/fog_engine.h"
 #include "host/saver_window.h"
+#include "resources/resource.h"
 #include "saver_harness.h"
 
 namespace {
 
-using Step = std::function<void(HWND)>;
+using Step = std::function<void(SaverRun&, int isWin9x)>;
+const UINT kAutoPlay = RegisterWindowMessageA("QueryCancelAutoPlay");
+constexpr LRESULT kSame = kAny - 1;  // the 95/98 family answers as the NT family
 
-Step Send(UINT message, WPARAM wParam, LRESULT answer = kAny, const char* text = nullptr) {
-    return [=](HWND window) {
-        const LRESULT got = SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(text));
-        EXPECT_TRUE(answer == kAny || answer == got) << "answer " << got;
+Step Send(UINT message, WPARAM wParam, LRESULT answer = kAny, LRESULT answer9x = kSame, const char* text = nullptr) {
+    return [=](SaverRun& run, int isWin9x) {
+        const LRESULT got = SendMessageA(run.window, message, wParam, reinterpret_cast<LPARAM>(text));
+        const LRESULT expected = isWin9x && answer9x != kSame ? answer9x : answer;
+        EXPECT_TRUE(expected == kAny || expected == got) << "answer " << got;
     };
 }
 
 // The cursor goes there and the window learns of it.
 Step Move(int x, int y) {
-    return [x, y](HWND window) {
+    return [x, y](SaverRun& run, int) {
         SetCursorPos(x, y);
-        PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+        PostMessageA(run.window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
     };
 }
 
+// As a password dialog or another program would leave it.
+const Step kShowArrow = [](SaverRun& run, int) { run.RunHere([] { SetCursor(LoadCursorA(nullptr, IDC_ARROW)); }); };
+
+bool CursorHidden() {
+    CURSORINFO cursor = {};
+    cursor.cbSize = sizeof cursor;
+    return GetCursorInfo(&cursor) && !cursor.hCursor;
+}
+
 // Steps of input, as messages or real; the 1-based step that ends the run
-// (0: none). Cursor moves count from the reference stored at the start.
+// on the NT and on the 95/98 family (0: none). Cursor moves count from the
+// reference stored at the start.
 TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
     CleanSettingsKey cleanSettings;
     const struct {
         const char* name;
         std::vector<Step> steps;
-        size_t closingStep;
+        size_t closingStep, closingStep9x;
+        bool hidesCursor = false;
     } cases[] = {
-        {"key released, then pressed", {Send(WM_KEYUP, VK_SPACE), Send(WM_KEYDOWN, VK_SPACE)}, 2},
-        {"system key", {Send(WM_SYSKEYDOWN, VK_MENU)}, 1},
-        {"left button", {Send(WM_LBUTTONDOWN, MK_LBUTTON)}, 1},
-        {"right button", {Send(WM_RBUTTONDOWN, MK_RBUTTON)}, 1},
-        {"middle button", {Send(WM_MBUTTONDOWN, MK_MBUTTON)}, 1},
-        {"activation gained, then lost", {Send(WM_ACTIVATEAPP, 1), Send(WM_ACTIVATEAPP, 0)}, 2},
-        {"power event 2, then 3", {Send(WM_POWER, 2), Send(WM_POWER, 3)}, 2},
-        {"power broadcast: suspend", {Send(WM_POWERBROADCAST, PBT_APMSUSPEND)}, 1},
-        {"power broadcast: 0", {Send(WM_POWERBROADCAST, 0)}, 1},
-        {"cursor request", {Send(WM_SETCURSOR, 0, 1)}, 0},
-        {"task switch, saver start", {Send(WM_SYSCOMMAND, SC_NEXTWINDOW, 0), Send(WM_SYSCOMMAND, SC_SCREENSAVE, 0)}, 0},
-        {"close command: passed on", {Send(WM_SYSCOMMAND, SC_CLOSE)}, 1},
-        {"new title", {Send(WM_SETTEXT, 0, 0, "Another title")}, 0},
-        {"exactly 4 pixels", {Move(502, 402)}, 0},
-        {"5 pixels: 3 across, 2 down", {Move(503, 402)}, 1},
-        {"small steps that add up", {Move(501, 400), Move(502, 401), Move(503, 402)}, 3},
+        {"key released, then pressed", {Send(WM_KEYUP, VK_SPACE), Send(WM_KEYDOWN, VK_SPACE)}, 2, 2},
+        {"system key", {Send(WM_SYSKEYDOWN, VK_MENU)}, 1, 1},
+        {"left button", {Send(WM_LBUTTONDOWN, MK_LBUTTON)}, 1, 1},
+        {"right button", {Send(WM_RBUTTONDOWN, MK_RBUTTON)}, 1, 1},
+        {"middle button", {Send(WM_MBUTTONDOWN, MK_MBUTTON)}, 1, 1},
+        {"activation gained, then lost", {Send(WM_ACTIVATEAPP, 1), Send(WM_ACTIVATEAPP, 0)}, 2, 2},
+        {"power event 2, then 3", {Send(WM_POWER, 2), Send(WM_POWER, 3)}, 2, 2},
+        {"power broadcast: suspend", {Send(WM_POWERBROADCAST, PBT_APMSUSPEND)}, 1, 1},
+        {"power broadcast: 0", {Send(WM_POWERBROADCAST, 0)}, 1, 1},
+        {"cursor request", {kShowArrow, Send(WM_SETCURSOR, 0, 1)}, 0, 0, true},
+        {"window shown", {kShowArrow, Send(WM_SHOWWINDOW, TRUE)}, 0, 0, true},
+        {"paint", {kShowArrow, Send(WM_PAINT, 0)}, 0, 0, true},
+        // Without a provider the 95/98 family lets the close through.
+        {"verify request", {Send(VerifyRequest, 0, 0, 1)}, 0, 0},
+        {"AutoPlay question: no password, no cancel", {Send(kAutoPlay, 0, 0, 0)}, 0, 1},
+        {"task switch, saver start", {Send(WM_SYSCOMMAND, SC_NEXTWINDOW, 0), Send(WM_SYSCOMMAND, SC_SCREENSAVE, 0)}, 0, 0},
+        {"close command: passed on", {Send(WM_SYSCOMMAND, SC_CLOSE)}, 1, 1},
+        {"context menu: the platform's", {Send(WM_CONTEXTMENU, 0, 0)}, 0, 0},
+        {"new title", {Send(WM_SETTEXT, 0, 0, kSame, "Another title")}, 0, 0},
+        {"exactly 4 pixels", {Move(502, 402)}, 0, 0},
+        {"5 pixels: 3 across, 2 down", {Move(503, 402)}, 1, 1},
+        {"small steps that add up", {Move(501, 400), Move(502, 401), Move(503, 402)}, 3, 3},
         // Each step is more than 4 from the one before, never from the reference.
-        {"back and forth", {Move(502, 402), Move(498, 398), Move(502, 402), Move(496, 400), Move(500, 404)}, 0},
-        {"a real key", {[](HWND) { PressKey('A'); }}, 1},
-        {"a real click", {[](HWND) { mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0); }}, 1},
-        {"a real move of 6 pixels", {[](HWND) { SetCursorPos(kStart.x + 6, kStart.y); }}, 1},
+        {"back and forth", {Move(502, 402), Move(498, 398), Move(502, 402), Move(496, 400), Move(500, 404)}, 0, 0},
+        {"a real key", {[](SaverRun&, int) { PressKey('A'); }}, 1, 1},
+        {"a real click", {[](SaverRun&, int) { mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0); }}, 1, 1},
+        {"a real move of 6 pixels", {[](SaverRun&, int) { SetCursorPos(kStart.x + 6, kStart.y); }}, 1, 1},
     };
     for (int isWin9x : {0, 1}) {
         for (const auto& c : cases) {
@@ -68,20 +91,54 @@ TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
             ResetHost(isWin9x);
             SaverRun run;
             ASSERT_EQ(run.window, GetForegroundWindow());
+            const size_t closingStep = isWin9x ? c.closingStep9x : c.closingStep;
             for (size_t step = 1; step <= c.steps.size(); ++step) {
-                c.steps[step - 1](run.window);
-                if (step == c.closingStep) run.WaitForEnd();
+                c.steps[step - 1](run, isWin9x);
+                if (step == closingStep) {
+                    run.WaitForEnd();
+                }
                 run.Settle();
-                ASSERT_EQ(c.closingStep && step >= c.closingStep, run.Ended()) << "after step " << step;
+                ASSERT_EQ(closingStep && step >= closingStep, run.Ended()) << "after step " << step;
+            }
+            if (c.hidesCursor) {
+                EXPECT_TRUE(CursorHidden());
             }
             std::vector<Msg> closing = {{WM_CLOSE}, {WM_DESTROY}};
-            if (!c.closingStep) closing.clear();
+            if (!closingStep) closing.clear();
             EXPECT_TRUE(SameSequence(closing, run.Received({WM_CLOSE, WM_DESTROY})));
             char title[64] = "";
             GetWindowTextA(run.window, title, sizeof title);
-            EXPECT_STREQ(c.closingStep ? "" : "Screen Saver", title);
+            EXPECT_STREQ(closingStep ? "" : "Screen Saver", title);
         }
     }
+}
+
+// What the system and the shell look for: the class, the styles, the
+// whole virtual screen and a single instance; and the fog's procedure in
+// the chain, which made the worker and painted the first background.
+TEST(SaverTest, TheFullScreenWindowCoversTheVirtualScreenInTheSaversClass) {
+    CleanSettingsKey cleanSettings;
+    ResetHost(0);
+    SaverRun run;
+    EXPECT_EQ(0x2Bu, GetClassLongA(run.window, GCL_STYLE));
+    EXPECT_EQ(0x96000000u, static_cast<DWORD>(GetWindowLongA(run.window, GWL_STYLE)));
+    EXPECT_EQ(static_cast<DWORD>(WS_EX_TOPMOST), static_cast<DWORD>(GetWindowLongA(run.window, GWL_EXSTYLE)));
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(GetStockObject(BLACK_BRUSH)), GetClassLongPtrA(run.window, GCLP_HBRBACKGROUND));
+    EXPECT_EQ(0u, GetClassLongPtrA(run.window, GCLP_HCURSOR));
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(LoadIconA(host.instance, MAKEINTRESOURCEA(IDI_APP))),
+              GetClassLongPtrA(run.window, GCLP_HICON));
+    RECT placed = {}, screen = {0, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    OffsetRect(&screen, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN));
+    GetWindowRect(run.window, &placed);
+    EXPECT_TRUE(EqualRect(&screen, &placed));
+    EXPECT_TRUE(CursorHidden());
+    EXPECT_TRUE(theFog.WorkerThread && theFog.BackgroundPainted);
+    HIMC context = reinterpret_cast<HIMC>(1);  // an input method's window would show over the saver
+    run.RunHere([&] { ImmReleaseContext(run.window, context = ImmGetContext(run.window)); });
+    EXPECT_EQ(nullptr, context);
+    // A second full-screen start ends at once with 0.
+    EXPECT_EQ(0, RunSaver(nullptr));
+    EXPECT_EQ(nullptr, FindWindowExA(nullptr, run.window, kSaverClassName, nullptr));
 }
 
 // Wine's DefWindowProcA answers SC_SCREENSAVE + 1 with its modal About

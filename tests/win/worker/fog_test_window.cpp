@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
+#include "core/bmp_file.h"
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
 #include "fog/fog_saver_proc.h"
@@ -19,13 +19,19 @@ LRESULT CALLBACK FogTestWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     const bool erase = message == WM_ERASEBKGND, close = message == WM_CLOSE;
     if (!log || !(erase || close)) return FogSaverProc(window, message, wParam, lParam);
     if (close && log->beforeClose) log->beforeClose();
+    const bool paint = erase && !theFog.BackgroundPainted;
+    if (paint) {
+        log->paintStarts.push_back(GetTickCount());
+        if (log->paints) Sleep(log->refreshPaintMs);
+    }
     if (erase) {
-        log->paints += !theFog.BackgroundPainted;
+        log->paints += paint;
         log->erasesDuringClose += log->inClose;
         log->deepestErase = std::max(log->deepestErase, ++log->eraseDepth);
     }
     log->inClose |= close;
     LRESULT result = FogSaverProc(window, message, wParam, lParam);
+    if (paint) log->paintEnds.push_back(GetTickCount());
     if (erase) --log->eraseDepth;
     log->inClose &= !close;
     return result;
@@ -58,16 +64,11 @@ bool StoreImage(const std::string& path) {
 
 bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft,
               COLORREF bottomRight) {
-    // File and info headers, then 24-bit rows bottom-up, each padded to 8 bytes.
-    unsigned char file[70] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24};
-    const COLORREF pixels[4] = {bottomLeft, bottomRight, topLeft, topRight};
-    for (int i = 0; i < 4; ++i) {
-        unsigned char* pixel = file + 54 + (i / 2) * 8 + (i % 2) * 3;
-        pixel[0] = GetBValue(pixels[i]), pixel[1] = GetGValue(pixels[i]), pixel[2] = GetRValue(pixels[i]);
-    }
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file), sizeof file);
-    return out.good();
+    PixelSurface picture(2, 2);
+    const COLORREF colours[4] = {topLeft, topRight, bottomLeft, bottomRight};
+    for (int i = 0; i < 4; ++i) picture.Set(i % 2, i / 2, colours[i]);
+    std::string error;
+    return WriteBmpFile(path, picture, error);
 }
 
 HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour) {

@@ -20,6 +20,8 @@ struct FogWindowLog {
     int eraseDepth = 0, deepestErase = 0;  // erase requests one inside another
     bool inClose = false;
     std::function<void()> beforeClose;  // runs before FogSaverProc sees the close
+    DWORD refreshPaintMs = 0;           // how long a paint after the first takes
+    std::vector<DWORD> paintStarts, paintEnds;
 };
 
 // A popup for another run of the fog in this process: the paint flag is

@@ -1,8 +1,11 @@
 // The fog's saver procedure and its worker, driven through real windows:
 // the first erase paints and lets the held worker run, refreshes come on
-// time, puffs follow the run's seed, and every close ends the worker.
+// time, puffs follow the creation tick on the path the display calls for,
+// and every close ends the worker.
 #include <gtest/gtest.h>
 
+#include "../../native/puff_test_support.h"
+#include "bmp_file.h"
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
 #include "fog_test_window.h"
@@ -60,28 +63,18 @@ TEST_F(FogSaverProcTest, OnlyTheFirstErasePaintsAndLetsTheHeldWorkerRun) {
     }
 }
 
-// A refresh once Timeout whole seconds have passed, never for a negative
-// one; with no range for a puff (Ray, Width or Height 0) the worker skips
-// it and runs on.
-TEST_F(FogSaverProcTest, RefreshesOnTimeAndSkipsPuffsWithoutRange) {
-    const struct {
-        DWORD timeout, ray;
-        int width, height;
-        bool refreshed;
-    } cases[] = {{0, 50, 200, 150, true},  // as soon as a whole second has passed
-                 {kNever, 50, 200, 150, false}, {static_cast<DWORD>(-2), 50, 200, 150, false}, {0, 0, 200, 150, true},
-                 {0, 50, 0, 150, false}, {0, 50, 200, 0, false}};  // no client area: nothing to refresh either
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << static_cast<int>(c.timeout) << " s, Ray " << c.ray << ", " << c.width << "x" << c.height);
-        StoreSettings(3, 20, c.timeout, c.ray);
-        FogWindowLog log;
-        HWND window = CreateFogWindow(log, c.width, c.height, true);
-        Canvas surface(16, 16);
-        SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(surface.dc()), 0);
-        const int painted = log.paints;
-        EXPECT_EQ(c.refreshed, PumpUntil([&] { return log.paints > painted; }, 2600));
-        SendMessageA(window, WM_CLOSE, 0, 0);
-    }
+// A refresh once a whole second (Timeout 0) has passed, the period counted
+// from the tick read before the refresh: a refresh whose painting takes
+// 400 ms is followed by the next about 600 ms after it ends.
+TEST_F(FogSaverProcTest, TheRefreshPeriodCountsFromBeforeTheRefresh) {
+    StoreSettings(3, 20, 0, 10);
+    FogWindowLog log;
+    log.refreshPaintMs = 400;
+    HWND window = CreateFogWindow(log, 200, 150, true);
+    ASSERT_TRUE(PumpUntil([&] { return log.paintEnds.size() >= 3; }, 8000));
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    const DWORD gap = log.paintStarts[2] - log.paintEnds[1];
+    EXPECT_TRUE(gap > 300 && gap < 900) << gap << " ms";
 }
 
 // The worker clears the flag at the very start of a refresh and then waits
@@ -104,19 +97,20 @@ TEST_F(FogSaverProcTest, CloseServesARefreshThatHasJustBegun) {
 
 // Closes at many moments, with a refresh due in every cycle: before the
 // first erase, during a refresh, between puffs. Mode 0's paint hides the
-// window for 2 s, so a refresh begun meanwhile does not wait for it.
+// window for 2 s, so a refresh begun meanwhile does not wait for it. A
+// Ray of 0 leaves no radius to draw: the worker skips its puffs.
 TEST_F(FogSaverProcTest, ClosesAtAnyMomentEndPromptlyAlsoBeforeTheFirstErase) {
     const struct {
         DWORD mode, delay, closeAfterMs;
         bool visible;
-    } cases[] = {{DesktopBackground, 0, 0, false},  // never erased: the held worker must still end
-                 {DesktopBackground, 0, 0, true}, {DesktopBackground, 0, 30, true}, {DesktopBackground, 0, 1010, true},
-                 {DesktopBackground, 5, 1300, true}, {RandomImage, 0, 1050, true}, {3, 0, 400, true},
-                 {CurrentDesktopImage, 0, 0, true}, {CurrentDesktopImage, 0, 2500, true},
-                 {CurrentDesktopImage, 0, 3300, true}, {CurrentDesktopImage, 0, 6100, true}};
+        DWORD ray;
+    } cases[] = {{DesktopBackground, 0, 0, false, 20},  // never erased: the held worker must still end
+                 {DesktopBackground, 0, 30, true, 20}, {DesktopBackground, 5, 1300, true, 20},
+                 {RandomImage, 0, 1050, true, 20},     {3, 0, 1200, true, 0},
+                 {CurrentDesktopImage, 0, 0, true, 20}, {CurrentDesktopImage, 0, 3300, true, 20}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << ", close after " << c.closeAfterMs << " ms");
-        StoreSettings(c.mode, c.delay, 0, 20);
+        StoreSettings(c.mode, c.delay, 0, c.ray);
         FogWindowLog log;
         HWND window = CreateFogWindow(log, 240, 160, c.visible);
         HANDLE worker = DuplicateOf(theFog.WorkerThread);
@@ -131,27 +125,58 @@ TEST_F(FogSaverProcTest, ClosesAtAnyMomentEndPromptlyAlsoBeforeTheFirstErase) {
     }
 }
 
-// The window after the first puff of a run, on the four-colour picture
-// (a puff shows where colours meet).
-std::vector<COLORREF> FirstPuffOfARun() {
-    FogWindowLog log;
-    HWND window = CreateFogWindow(log, 240, 180, true);
-    EXPECT_TRUE(PumpUntil([&] { return theFog.BackgroundPainted != 0; }, 5000));  // the picture arrives later
-    Canvas picture(240, 180), now(240, 180);
+// The window's pixels, as the worker sees them.
+std::vector<COLORREF> Snapshot(HWND window, int width, int height) {
+    Canvas copy(width, height);
     HDC dc = GetDC(window);
-    picture.CopyFrom(dc);  // a Delay before the first puff
-    PumpUntil([&] { return now.CopyFrom(dc), now.Pixels() != picture.Pixels(); }, 5000);
+    copy.CopyFrom(dc);
     ReleaseDC(window, dc);
-    SendMessageA(window, WM_CLOSE, 0, 0);
-    return now.Pixels();
+    return copy.Pixels();
 }
 
-TEST_F(FogSaverProcTest, RunsStartedAtDifferentTicksPuffDifferently) {
-    ASSERT_TRUE(WriteBmp(picture, kRed, kGreen, kBlue, kWhite));
-    StoreSettings(RandomImage, 300, kNever, 40, 200);
-    const std::vector<COLORREF> first = FirstPuffOfARun();
-    Sleep(50);
-    EXPECT_NE(first, FirstPuffOfARun()) << "no puff, or both in the same place: the seed did not reach the worker";
+PixelSurface AsSurface(const std::vector<COLORREF>& pixels, int width, int height) {
+    PixelSurface surface(width, height);
+    for (int i = 0; i < width * height; ++i) surface.Set(i % width, i / width, pixels[i]);
+    return surface;
+}
+
+// The first puff of a run is the one the rules draw from a seed taken at
+// the window's creation: radius, then y, then x, on the buffer path on a
+// display without a palette and on the pixel path on one with.
+TEST_F(FogSaverProcTest, PuffsFollowTheCreationTickOnThePathTheDisplayCallsFor) {
+    std::string error;
+    ASSERT_TRUE(WriteBmpFile(picture, Noise(60, 45, 5), error)) << error;
+    StoreSettings(RandomImage, 700, kNever, 40, 200);
+    const int width = 240, height = 180;
+    for (uint32_t trueColor : {1u, 0u}) {
+        SCOPED_TRACE(trueColor ? "no palette: buffer path" : "palette: pixel path");
+        FogWindowLog log;
+        const DWORD createdAfter = GetTickCount();
+        HWND window = CreateFogWindow(log, width, height, true);
+        const DWORD createdBefore = GetTickCount();
+        theFog.TrueColor = trueColor;  // read anew before every puff
+        ASSERT_TRUE(PumpUntil([&] { return theFog.BackgroundPainted != 0; }, 5000));  // the picture arrives later
+        const std::vector<COLORREF> before = Snapshot(window, width, height);
+        ASSERT_TRUE(PumpUntil([&] { return Snapshot(window, width, height) != before; }, 5000));
+        std::vector<COLORREF> settled = Snapshot(window, width, height), now;
+        while (PumpMessagesFor(150), (now = Snapshot(window, width, height)) != settled) settled = now;  // the whole puff
+        const PixelSurface after = AsSurface(settled, width, height);
+        SendMessageA(window, WM_CLOSE, 0, 0);
+        int matches = 0, otherPathMatches = 0;
+        for (DWORD tick = createdAfter; tick <= createdBefore; ++tick) {
+            for (bool buffer : {true, false}) {
+                PixelSurface expected = AsSurface(before, width, height);
+                SRand(tick);
+                for (int puff = 0; puff < 5 && expected == AsSurface(before, width, height); ++puff) {
+                    const int32_t radius = Rand() % 40, y = Rand() % height, x = Rand() % width;
+                    PlainPuff(expected, buffer, x, y, radius, {10, 2.0, 1});
+                }
+                (buffer == (trueColor != 0) ? matches : otherPathMatches) += expected == after;
+            }
+        }
+        EXPECT_EQ(1, matches);
+        EXPECT_EQ(0, otherPathMatches);
+    }
 }
 
 }  // namespace
