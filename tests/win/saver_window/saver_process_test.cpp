@@ -65,18 +65,4 @@ TEST(SaverProcessTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWith
     EXPECT_EQ(0u, preview.WaitForExit(15000));
 }
 
-// The same preview in the configuration dialog of another zorv.scr, which
-// is killed: no WM_DESTROY reaches it from there, and it ends on its own
-// within a second (a Wine teardown gets room).
-TEST(SaverProcessTest, APreviewEndsWhenItsParentsProcessIsKilled) {
-    CleanSettingsKey cleanSettings;
-    RunningProcess configuration("\"" + SaverPath() + "\" /c");
-    HWND parent = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (parent = FindWindowA(nullptr, "ZORV 2.0")) != nullptr; }, 10000));
-    RunningProcess preview("\"" + SaverPath() + "\" /p " + std::to_string(reinterpret_cast<UINT_PTR>(parent)));
-    ASSERT_TRUE(PumpUntil([&] { return FindWindowExA(parent, nullptr, kSaverClassName, nullptr) != nullptr; }, 10000));
-    TerminateProcess(configuration.info.hProcess, 1);
-    EXPECT_EQ(0u, preview.WaitForExit(1500));
-}
-
 }  // namespace

@@ -157,7 +157,8 @@ DWORD WINAPI ParentThread(void* window) {
 
 // A preview whose parent's thread ends, taking the window down without a
 // WM_DESTROY reaching the preview, ends on its own within a second, and its
-// worker with it (a Wine teardown gets room).
+// worker with it (a Wine teardown gets room). Under Wine a parent process
+// that is killed takes the preview's window down the same way.
 TEST(SaverTest, AnOrphanedPreviewEndsWithItsWorker) {
     CleanSettingsKey cleanSettings;
     ResetHost(0);
