@@ -2,20 +2,16 @@
 // 98: in process (RunSaver on a thread, with the provider's double beside
 // this program) and end to end (copies of zorv.scr beside the doubles).
 // The doubles note under kRecords how they were loaded and called.
-#include <windows.h>
-#include <shlwapi.h>
+#include "saver_harness.h"
 
-#include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "host/password.h"
 #include "host/saver_window.h"
-#include "saver_harness.h"
 
 namespace {
 
