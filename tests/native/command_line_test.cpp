@@ -47,7 +47,7 @@ TEST(ModeGrammar, EveryRowOfTheGrammarAndTheOwnerHandlesDigits) {
         {"/C:0", "O:0"},    {"/c:", "O:0"},       {"/c 1234", "O"},
         // The handle: digits only, modulo 2 to the 32.
         {"/c: 12", "O:0"},  {"/c:-12", "O:0"},    {"/c:0x1F", "O:0"},  {"/c:1234abc", "O:1234"},
-        {"/c:4294967295", "O:4294967295"},        {"/c:4294967296", "O:0"},             {"/c:4295032836", "O:65540"},
+        {"/c:4294967295", "O:4294967295"},        {"/c:4294967296", "O:0"},  {"/c:4295032836", "O:65540"},
         {"/a", "A[]"},      {"/A  555", "A[555]"}, {"/x", "X"},
         {"\t/s", "X"},      // a tab is no separator
         {"\x01s", "X"},     {"\xd3", "X"},        {"\xf3", "X"},        {"1", "X"},  // above 0x7F: no letter

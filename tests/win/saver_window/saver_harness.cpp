@@ -61,8 +61,9 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
         got.push_back({received[i].message, received[i].wParam, compared ? received[i].result : kAny});
     }
     for (const Msg& m : expected) wanted.push_back({m.message, m.wParam, m.result});
-    if (DescribeMessages(wanted) == DescribeMessages(got)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "expected:\n" << DescribeMessages(wanted) << "received:\n" << DescribeMessages(got);
+    const std::string want = DescribeMessages(wanted), have = DescribeMessages(got);
+    if (want == have) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected:\n" << want << "received:\n" << have;
 }
 
 void ResetHost(int isWin9x) {
