@@ -26,13 +26,6 @@ TEST(CommandTail, SkipsThePlainOrQuotedProgramPath) {
     for (const auto& c : cases) EXPECT_EQ(c.tail, TailOf(c.commandLine)) << "command line: " << c.commandLine;
 }
 
-TEST(ParseDecimal, ReadsDigitsOnlyAndWrapsModulo2To32) {
-    const std::pair<const char*, uint32_t> cases[] = {{"", 0},           {" 12", 0},         {"-12", 0},
-                                                      {"0x1F", 0},       {"1234abc", 1234},  {"4294967295", 4294967295u},
-                                                      {"4294967296", 0}, {"4295032836", 65540}};
-    for (const auto& c : cases) EXPECT_EQ(c.second, ParseDecimal(c.first)) << c.first;
-}
-
 // The mode and what it takes: C configure, O configure owned (with the
 // handle after a colon, when one was given), S saver, P preview and A
 // password change (with the text from the argument), X none.
@@ -45,13 +38,16 @@ std::string Parsed(const char* tail) {
     return text;
 }
 
-TEST(ModeGrammar, EveryRowOfTheGrammar) {
+TEST(ModeGrammar, EveryRowOfTheGrammarAndTheOwnerHandlesDigits) {
     const std::pair<const char*, const char*> cases[] = {
         {"", "C"},          {"  - / ", "C"},      {"s", "S"},          {"/S", "S"},          {"-s", "S"},
         {"/-/ -s whatever follows", "S"},         {"/p 1234", "P[1234]"}, {"/P    77", "P[77]"},
         {"/p:1234", "P[:1234]"},                  // only blanks may follow the letter
         {"/p\t12", "P[\t12]"}, {"/l 99", "P[99]"},  {"L", "P[]"},        {"/c", "O"},          {"/c:1234", "O:1234"},
-        {"/C:0", "O:0"},    {"/c:", "O:0"},       {"/c: 12", "O:0"},   {"/c 1234", "O"},     {"/c:4294967297", "O:1"},
+        {"/C:0", "O:0"},    {"/c:", "O:0"},       {"/c 1234", "O"},
+        // The handle: digits only, modulo 2 to the 32.
+        {"/c: 12", "O:0"},  {"/c:-12", "O:0"},    {"/c:0x1F", "O:0"},  {"/c:1234abc", "O:1234"},
+        {"/c:4294967295", "O:4294967295"},        {"/c:4294967296", "O:0"},  {"/c:4295032836", "O:65540"},
         {"/a", "A[]"},      {"/A  555", "A[555]"}, {"/x", "X"},
         {"\t/s", "X"},      // a tab is no separator
         {"\x01s", "X"},     {"\xd3", "X"},        {"\xf3", "X"},        {"1", "X"},  // above 0x7F: no letter

@@ -2,20 +2,16 @@
 // 98: in process (RunSaver on a thread, with the provider's double beside
 // this program) and end to end (copies of zorv.scr beside the doubles).
 // The doubles note under kRecords how they were loaded and called.
-#include <windows.h>
-#include <shlwapi.h>
+#include "saver_harness.h"
 
-#include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "host/password.h"
 #include "host/saver_window.h"
-#include "saver_harness.h"
 
 namespace {
 
@@ -129,23 +125,18 @@ TEST_F(PasswordTest, ARefusedCloseKeepsTheSaverWithItsFogStoppedAndTheCursorHidd
 // asks (1000 to 1300), close 2 at 1499 is refused unasked, close 3 at 1500
 // asks (ending 16 ms before the tick count wraps), close 4 comes 199 ms
 // later across the wrap and is refused unasked, close 5 at 200 ms asks.
-TEST_F(PasswordTest, AfterARefusalTheProviderRestsFor200MillisecondsAcrossTheTickWrapToo) {
-    UseClock({1000, 1300, 1499, 1500, 0xFFFFFFF0, 0xFFFFFFF0 + 199u, 0xFFFFFFF0 + 200u});
+// Close 6 asks long after, and a key and another close arrive while the
+// provider asks: that close is refused unasked.
+TEST_F(PasswordTest, AfterARefusalTheProviderRestsFor200MillisecondsAcrossTheTickWrapAndWhileItAsks) {
+    UseClock({1000, 1300, 1499, 1500, 0xFFFFFFF0, 0xFFFFFFF0 + 199u, 0xFFFFFFF0 + 200u, 0xFFFFFFF0 + 200u, 5000});
     SaverRun run;
     run.Forget();
     for (int close = 1; close <= 5; ++close) SendMessageA(run.window, WM_CLOSE, 0, 0);
-    const Msg c = {WM_CLOSE, 0, 0}, v = {VerifyRequest, 0, 0};
-    EXPECT_TRUE(SameSequence({c, v, c, c, v, c, c, v}, run.Received({WM_CLOSE, VerifyRequest})));
-}
-
-TEST_F(PasswordTest, ACloseWhileTheProviderAsksIsRefusedUnasked) {
-    WriteDword(kRecords, "AskMs", 300);  // meanwhile a key and another close arrive
-    UseClock({1000});
-    SaverRun run;
-    run.Forget();
+    WriteDword(kRecords, "AskMs", 300);
     SendMessageA(run.window, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(SameSequence({{WM_CLOSE, 0, 0}, {VerifyRequest, 0, 0}, {WM_KEYDOWN, 'A'}, {WM_CLOSE, 0, 0}},
-                             run.Await({WM_CLOSE, VerifyRequest, WM_KEYDOWN, WM_DESTROY}, 4)));
+    const Msg c = {WM_CLOSE, 0, 0}, v = {VerifyRequest, 0, 0}, key = {WM_KEYDOWN, 'A'};
+    EXPECT_TRUE(SameSequence({c, v, c, c, v, c, c, v, c, v, key, c},
+                             run.Await({WM_CLOSE, VerifyRequest, WM_KEYDOWN, WM_DESTROY}, 12)));
 }
 
 // End to end: "zorv98.scr" poses as Windows 98, "zorvnt.scr" does not.
@@ -155,24 +146,47 @@ std::string SaverCommand(const char* program, bool withEntries, const std::strin
 
 DWORD RunningStateSeenFromOutside() { return RunProcess("\"" + OwnFolder() + "password_tests.exe\" probe", 20000); }
 
-// A full-screen run that ends on a key: the switch and the provider decide
-// whether it asks, and the saver-running state as a fresh process sees it.
-TEST_F(PasswordTest, TheSwitchAndTheProviderDecideWhetherAFullScreenRunIsProtected) {
+// Each row runs a program to its end: a full-screen run ends on a key,
+// and the switch and the provider decide whether it asks; the saver-running
+// state as a fresh process sees it. What the doubles noted: the provider's
+// loads, calls and frees (before the program ends); the change entry's
+// loads, frees, calls, whether the provider was "SCRSAVE", the reserved
+// arguments and the owner.
+std::string Noted() {
+    std::string text;
+    for (const char* name : {"ProviderLoads", "ProviderCalls", "ProviderFrees", "ChangeLoads", "ChangeFrees",
+                             "ChangeCalls", "ChangeProviderIsScrsave", "ChangeReserved", "ChangeOwner"})
+        text += std::to_string(Record(name)) + " ";
+    return text;
+}
+
+TEST_F(PasswordTest, TheSwitchAndTheProviderDecideOnProtectionAndThePasswordChangeCallsTheSystemsEntry) {
+    HWND foreground = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 80, 60, nullptr, nullptr, nullptr, 0);
+    SetForegroundWindow(foreground);
+    const std::string given = std::to_string(reinterpret_cast<UINT_PTR>(GetDesktopWindow()));
+    const std::string front = std::to_string(reinterpret_cast<UINT_PTR>(foreground));
     const struct {
         const char* name;
         const char* program;
         bool withEntries;
         std::vector<BYTE> value;  // none: no value
-        DWORD loads, protects;
+        std::string tail;
+        DWORD protects, exitCode;
+        std::string noted;
     } cases[] = {
-        {"number 1", "zorv98.scr", true, {1, 0, 0, 0}, 1, 1},
-        {"number 0x1000000", "zorv98.scr", true, {0, 0, 0, 1}, 1, 1},
-        {"1 byte 1: the low byte of a zeroed number", "zorv98.scr", true, {1}, 1, 1},
-        {"number 0", "zorv98.scr", true, {0, 0, 0, 0}, 0, 0},
-        {"missing", "zorv98.scr", true, {}, 0, 0},
-        {"5 bytes: too long for the number", "zorv98.scr", true, {1, 0, 0, 0, 0}, 0, 0},
-        {"a provider without the entry: freed at once", "zorv98.scr", false, {1, 0, 0, 0}, 1, 0},
-        {"NT family: the switch is ignored", "zorvnt.scr", true, {1, 0, 0, 0}, 0, 0},
+        {"number 1", "zorv98.scr", true, {1, 0, 0, 0}, "/s", 1, 0, "1 1 1 0 0 0 0 0 0 "},
+        {"number 0x1000000", "zorv98.scr", true, {0, 0, 0, 1}, "/s", 1, 0, "1 1 1 0 0 0 0 0 0 "},
+        {"1 byte 1: the low byte of a zeroed number", "zorv98.scr", true, {1}, "/s", 1, 0, "1 1 1 0 0 0 0 0 0 "},
+        {"number 0", "zorv98.scr", true, {0, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
+        {"missing", "zorv98.scr", true, {}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
+        {"5 bytes: too long for the number", "zorv98.scr", true, {1, 0, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
+        {"a provider without the entry: freed at once", "zorv98.scr", false, {1, 0, 0, 0}, "/s", 0, 0,
+         "1 0 1 0 0 0 0 0 0 "},
+        {"NT family: the switch is ignored", "zorvnt.scr", true, {1, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
+        {"change, owner given", "zorv98.scr", true, {}, "/a " + given, 0, 0, "0 0 0 1 1 1 1 0 " + given + " "},
+        {"change, owner the foreground", "zorv98.scr", true, {}, "/a", 0, 0, "0 0 0 1 1 1 1 0 " + front + " "},
+        {"change without the entry", "zorv98.scr", false, {}, "/a", 0, 0, "0 0 0 1 1 0 0 0 0 "},
+        {"change on the NT family", "zorvnt.scr", true, {}, "/a", 0, 0xFFFFFFFF, "0 0 0 0 0 0 0 0 0 "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -180,50 +194,16 @@ TEST_F(PasswordTest, TheSwitchAndTheProviderDecideWhetherAFullScreenRunIsProtect
         const DWORD size = static_cast<DWORD>(c.value.size());
         if (size) WriteBinary(kDesktop, kSwitch, c.value.data(), size, size == 4 ? REG_DWORD : REG_BINARY);
         WriteDword(kRecords, "Answer", 1);
-        RunningProcess saver(SaverCommand(c.program, c.withEntries, "/s"));
-        ASSERT_TRUE(PumpUntil([] { return FindWindowA(kSaverClassName, "Screen Saver") != nullptr; }, 10000));
-        EXPECT_EQ(c.protects, RunningStateSeenFromOutside());
-        EXPECT_EQ(c.loads - c.protects, Record("ProviderFrees"));
-        PressKey(VK_SHIFT);
-        EXPECT_EQ(0u, saver.WaitForExit(15000));
-        EXPECT_EQ(c.loads, Record("ProviderLoads"));
-        EXPECT_EQ(c.protects, Record("ProviderCalls"));
-        EXPECT_EQ(c.loads, Record("ProviderFrees"));
+        RunningProcess saver(SaverCommand(c.program, c.withEntries, c.tail));
+        if (c.tail == "/s") {
+            ASSERT_TRUE(PumpUntil([] { return FindWindowA(kSaverClassName, "Screen Saver") != nullptr; }, 10000));
+            EXPECT_EQ(c.protects, RunningStateSeenFromOutside());
+            EXPECT_EQ(Record("ProviderLoads") - c.protects, Record("ProviderFrees"));
+            PressKey(VK_SHIFT);
+        }
+        EXPECT_EQ(c.exitCode, saver.WaitForExit(20000));
+        EXPECT_EQ(c.noted, Noted());
         EXPECT_EQ(0u, RunningStateSeenFromOutside());
-    }
-}
-
-// What the change double noted: loads, frees (before the program ends),
-// calls, whether the provider was "SCRSAVE", the reserved arguments, owner.
-std::string ChangeRecords() {
-    std::string text;
-    for (const char* name : {"ChangeLoads", "ChangeFrees", "ChangeCalls", "ChangeProviderIsScrsave", "ChangeReserved"})
-        text += std::to_string(Record(name)) + " ";
-    return text + std::to_string(Record("ChangeOwner"));
-}
-
-TEST_F(PasswordTest, ThePasswordChangeModeCallsTheSystemsEntryAndFreesItsLibrary) {
-    HWND foreground = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 80, 60, nullptr, nullptr, nullptr, 0);
-    SetForegroundWindow(foreground);
-    const std::string given = std::to_string(reinterpret_cast<UINT_PTR>(GetDesktopWindow()));
-    const struct {
-        const char* program;
-        bool withEntries;
-        std::string tail;
-        DWORD exitCode;
-        std::string noted;
-    } cases[] = {
-        {"zorv98.scr", true, "/a " + given, 0, "1 1 1 1 0 " + given},
-        {"zorv98.scr", true, "/a", 0, "1 1 1 1 0 " + std::to_string(reinterpret_cast<UINT_PTR>(foreground))},
-        {"zorv98.scr", false, "/a", 0, "1 1 0 0 0 0"},
-        {"zorvnt.scr", true, "/a", 0xFFFFFFFF, "0 0 0 0 0 0"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.program) + " " + c.tail + (c.withEntries ? "" : ", without the entry"));
-        TearDown();
-        EXPECT_EQ(c.exitCode, RunProcess(SaverCommand(c.program, c.withEntries, c.tail), 20000));
-        EXPECT_EQ(0u, Record("ProviderLoads"));
-        EXPECT_EQ(c.noted, ChangeRecords());
     }
     DestroyWindow(foreground);
 }

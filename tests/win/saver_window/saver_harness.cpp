@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sstream>
 #include <utility>
 
 #include "core/settings_values.h"
@@ -15,15 +14,11 @@ constexpr UINT kMarker = WM_USER + 0x7A0;
 constexpr UINT kRunHere = WM_USER + 0x7A1;
 
 // The saver's thread records while the test's thread reads.
-struct RecordLock {
-    CRITICAL_SECTION section;
-    RecordLock() { InitializeCriticalSection(&section); }
-    void lock() { EnterCriticalSection(&section); }
-    void unlock() { LeaveCriticalSection(&section); }
-} lock;
+CRITICAL_SECTION recordLock;
+[[maybe_unused]] const bool recordLockReady = (InitializeCriticalSection(&recordLock), true);
 struct Hold {
-    Hold() { lock.lock(); }
-    ~Hold() { lock.unlock(); }
+    Hold() { EnterCriticalSection(&recordLock); }
+    ~Hold() { LeaveCriticalSection(&recordLock); }
 };
 std::vector<Msg> records;
 volatile LONG markersSeen = 0;
@@ -33,10 +28,10 @@ HWND* created = nullptr;
 LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kMarker) return InterlockedIncrement(&markersSeen);
     if (message == kRunHere) return (*reinterpret_cast<const std::function<void()>*>(lParam))(), 0;
-    lock.lock();
+    EnterCriticalSection(&recordLock);
     const size_t index = records.size();
     records.push_back({message, wParam, kAny, SaverRunningState()});
-    lock.unlock();
+    LeaveCriticalSection(&recordLock);
     LRESULT result = CallWindowProcA(saverProc, window, message, wParam, lParam);
     Hold hold;
     records[index].result = result;
@@ -58,19 +53,17 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// A mismatch prints both sequences, the answers as lParam; kAny where not compared.
 ::testing::AssertionResult SameSequence(const std::vector<Msg>& expected, const std::vector<Msg>& received) {
-    auto same = [](const Msg& e, const Msg& r) {
-        return e.message == r.message && e.wParam == r.wParam && (e.result == kAny || e.result == r.result);
-    };
-    if (std::equal(expected.begin(), expected.end(), received.begin(), received.end(), same))
-        return ::testing::AssertionSuccess();
-    std::ostringstream text;
-    text << std::hex << "message/wParam->answer; expected:";
-    for (const std::vector<Msg>* list : {&expected, &received}) {
-        for (const Msg& m : *list) text << " 0x" << m.message << "/0x" << m.wParam << "->0x" << m.result;
-        text << (list == &expected ? "\nreceived:" : "");
+    std::vector<MessageRecord> wanted, got;
+    for (size_t i = 0; i < received.size(); ++i) {
+        const bool compared = i >= expected.size() || expected[i].result != kAny;
+        got.push_back({received[i].message, received[i].wParam, compared ? received[i].result : kAny});
     }
-    return ::testing::AssertionFailure() << text.str();
+    for (const Msg& m : expected) wanted.push_back({m.message, m.wParam, m.result});
+    const std::string want = DescribeMessages(wanted), have = DescribeMessages(got);
+    if (want == have) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected:\n" << want << "received:\n" << have;
 }
 
 void ResetHost(int isWin9x) {

@@ -1,11 +1,5 @@
 // The real zorv.scr as a preview inside a window of this test, as the
 // system's settings page would hold it, watched from outside.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "host/saver_window.h"
 #include "saver_harness.h"
