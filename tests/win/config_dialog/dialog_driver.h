@@ -94,31 +94,11 @@ inline void PressKey(WORD virtualKey, bool down) {
     Sleep(15);
 }
 
-// A mouse event; with MOUSEEVENTF_MOVE, to the point on the screen.
-inline void Mouse(DWORD flags, POINT p = {}) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>(p.x * 65535LL / (GetSystemMetrics(SM_CXSCREEN) - 1));
-    input.mi.dy = static_cast<LONG>(p.y * 65535LL / (GetSystemMetrics(SM_CYSCREEN) - 1));
-    input.mi.dwFlags = flags | (flags & MOUSEEVENTF_MOVE ? MOUSEEVENTF_ABSOLUTE : 0);
-    SendInput(1, &input, sizeof input);
-    Sleep(15);
-}
-
-// A real left click in the middle of `area` of the window (its client area
-// when empty).
-inline void ClickAt(HWND dialog, HWND window, RECT area = {}) {
-    if (IsRectEmpty(&area)) GetClientRect(window, &area);
-    POINT middle = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-    ClientToScreen(window, &middle);
-    Settle(dialog, 20);
-    Mouse(MOUSEEVENTF_MOVE, middle);
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    Mouse(MOUSEEVENTF_LEFTUP);
+// A click as the button itself would take it, answered before this returns.
+inline void ClickControl(HWND dialog, int id) {
+    SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
     Settle(dialog);
 }
-
-inline void ClickControl(HWND dialog, int id) { ClickAt(dialog, GetDlgItem(dialog, id)); }
 
 // Gives the control the keyboard and taps the keys; an edit box's text is
 // replaced.

@@ -98,14 +98,8 @@ struct ImagesDialogTest : DialogTest {
         if (extent >= widest.cx && extent <= widest.cx + 20) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "extent " << extent << " for a widest entry of " << widest.cx << " pixels";
     }
-    // A click on the first entry selects it alone; Wine's injected clicks
-    // carry no Ctrl state, so the others join the selection by message.
     void Remove(const std::vector<int>& entries) {
-        HWND list = GetDlgItem(dialog, IDC_IMAGES_LIST);
-        RECT item = {};
-        SendMessageA(list, LB_GETITEMRECT, entries[0], reinterpret_cast<LPARAM>(&item));
-        ClickAt(dialog, list, item);
-        for (size_t i = 1; i < entries.size(); ++i) SendMessageA(list, LB_SETSEL, TRUE, entries[i]);
+        for (int entry : entries) SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, LB_SETSEL, TRUE, entry);
         ClickControl(dialog, IDC_IMAGES_REMOVE);
     }
 };
