@@ -45,10 +45,9 @@ void Store(const char* name, const std::string& text, DWORD type = REG_SZ) {
     ASSERT_TRUE(WriteBinary(kImagesKey, name, text.c_str(), text.size() + 1, type)) << name;
 }
 
-// Stores entries "0".."n-1", and with `note` a value of another name.
-Values Stored(int n, bool note = false) {
+// Stores entries "0".."n-1".
+Values Stored(int n) {
     Values values;
-    if (note) values["note"] = "not an entry";
     for (int i = 0; i < n; ++i) values[std::to_string(i)] = "C:\\p\\" + std::to_string(i) + ".jpg";
     for (const auto& v : values) WriteBinary(kImagesKey, v.first.c_str(), v.second.c_str(), v.second.size() + 1, REG_SZ);
     return values;
@@ -126,56 +125,40 @@ TEST_F(ImagesDialogTest, FilesChosenTogetherGrowTheStoredListInTheirOrder) {
     }
 }
 
-// The remaining entries move up and nothing but the list stays: the
-// names past the end and a value of another name, listed last, go. An
-// emptied list is stored too.
-TEST_F(ImagesDialogTest, RemovedEntriesShrinkTheStoredList) {
-    const struct {
-        const char* name;
-        std::vector<int> removed;
-        Values kept;
-    } cases[] = {
-        {"1, 3 and the note of 5", {1, 3, 5}, {{"0", "C:\\p\\0.jpg"}, {"1", "C:\\p\\2.jpg"}, {"2", "C:\\p\\4.jpg"}}},
-        {"all", {0, 1, 2, 3, 4, 5}, {}},
-    };
-    for (const auto& c : cases) {
-        DeleteSettingsKey();
-        Stored(5, true);
-        ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc)) << c.name;
-        Remove(c.removed);
-        Close(IDOK);
-        EXPECT_EQ(c.kept, StoredValues()) << c.name;
-    }
-}
-
 // Whatever the registry's enumeration order ("10" before "2" as text),
 // every text value is listed once: entries by index, whatever their length
 // or case, then the other names. OK stores exactly that list under 0..n-1,
-// each value's type and text as they were; a second OK changes nothing.
-TEST_F(ImagesDialogTest, EveryStoredTextIsListedOnceInIndexOrderAndStoredBackUnchanged) {
+// each value's type and text as they were; after a removal the rest move
+// up and the names past the end go; an emptied list is stored too.
+TEST_F(ImagesDialogTest, EveryStoredTextIsListedOnceInIndexOrderAndOkStoresTheListAsShown) {
     const DWORD number = 7;  // holds no path: not listed, and removed
     ASSERT_TRUE(WriteBinary(kImagesKey, "number", &number, sizeof number, REG_DWORD));
     Store("note", "C:\\by hand.jpg");
     Store("expanding", "%P%\\x.jpg", REG_EXPAND_SZ);
-    std::vector<std::string> expected;
-    Values stored;
-    auto expect = [&](const std::string& path, const std::string& shown = "") {
-        stored[ImageValueName(expected.size())] = shown + path;
-        expected.push_back(path);
-    };
+    std::vector<std::string> listed, types;  // each type as StoredValues shows it
     for (uint32_t i = 0; i <= 0x11; ++i) {
         if (i == 5) continue;  // a gap
-        const std::string path = i == 3 ? std::string(300, 'L') : i == 0x10 ? "C:\\" + std::string(257, 'j') : "C:\\p\\" + std::to_string(i) + ".jpg";
+        const std::string path = i == 3      ? std::string(300, 'L')
+                                 : i == 0x10 ? "C:\\" + std::string(257, 'j')
+                                             : "C:\\p\\" + std::to_string(i) + ".jpg";
         Store(i == 0xC ? "C" : ImageValueName(i).c_str(), path);  // "C" is entry 12 too
-        expect(path);
+        listed.push_back(path), types.push_back("");
     }
-    expect("%P%\\x.jpg", "(type 2) ");
-    expect("C:\\by hand.jpg");
-    for (int round = 0; round < 2; ++round) {
+    listed.insert(listed.end(), {"%P%\\x.jpg", "C:\\by hand.jpg"});
+    types.insert(types.end(), {"(type 2) ", ""});
+    for (std::vector<int> removed : {std::vector<int>{}, {1, 3, 18}, {}}) {  // the third time: all
         ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
-        EXPECT_EQ(expected, Listed()) << "round " << round;
+        EXPECT_EQ(listed, Listed()) << removed.size() << " to remove";
+        for (size_t i = 0; listed.size() == 16 && i < listed.size(); ++i) removed.push_back(i);
+        Remove(removed);
+        for (auto i = removed.rbegin(); i != removed.rend(); ++i) {
+            listed.erase(listed.begin() + *i);
+            types.erase(types.begin() + *i);
+        }
         Close(IDOK);
-        EXPECT_EQ(stored, StoredValues()) << "round " << round;
+        Values stored;
+        for (size_t i = 0; i < listed.size(); ++i) stored[ImageValueName(i)] = types[i] + listed[i];
+        EXPECT_EQ(stored, StoredValues()) << removed.size() << " removed";
     }
 }
 
