@@ -63,15 +63,15 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkO
     const struct {
         std::vector<DWORD> stored;
         const char *shown, *changed;
-        int button;
-        const char* after;  // nullptr: as stored before
+        const char* afterOk;  // nullptr: closed with Cancel, which keeps what was stored
     } cases[] = {
-        {{}, "10 0 50 2000 xoxoo --- []", "10 0 50 2000 oooxx -EE [60]", IDCANCEL, nullptr},  // no key: the defaults
-        {{5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []", "5 50 30 2000 oooxx -EE [60]", IDOK, "1 150 0 30 2 1 90 "},
-        {{3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]", "3 17 100 500 xooxo -E- [60]", IDCANCEL, nullptr},
+        // No key: the defaults.
+        {{}, "10 0 50 2000 xoxoo --- []", "10 0 50 2000 oooxx -EE [60]", nullptr},
+        {{5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []", "5 50 30 2000 oooxx -EE [60]", "1 150 0 30 2 1 90 "},
+        {{3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]", "3 17 100 500 xooxo -E- [60]", nullptr},
         // The disabled screen radio keeps its check: the platform's group
         // logic passes over disabled buttons.
-        {{10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]", "10 100 55 1750 xxoxo -E- [30]", IDCANCEL, nullptr},
+        {{10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]", "10 100 55 1750 xxoxo -E- [30]", nullptr},
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
@@ -84,24 +84,24 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkO
         Type(dialog, IDC_CONFIG_DENSITY, {VK_HOME});
         EXPECT_EQ(1, theFog.Density) << c.shown << ": the setting follows the slider";
         Type(dialog, IDC_CONFIG_SPEED, {VK_LEFT});
-        if (c.button == IDOK) Type(dialog, IDC_CONFIG_REFRESH_SECONDS, {'9', '0'});
+        if (c.afterOk) Type(dialog, IDC_CONFIG_REFRESH_SECONDS, {'9', '0'});
         EXPECT_EQ(before, Stored()) << c.shown << ": nothing is stored before OK";
-        Close(c.button);
-        EXPECT_EQ(c.after ? c.after : before, Stored()) << c.shown;
+        Close(c.afterOk ? IDOK : IDCANCEL);
+        EXPECT_EQ(c.afterOk ? c.afterOk : before, Stored()) << c.shown;
     }
 }
 
 TEST_F(ConfigDialogTest, PartialKeyShowsTheErrorBoxAndOkThenStoresAFullSet) {
     Store({3, 120, 0, 20});
-    thread = std::make_unique<DialogThread>(IDD_CONFIG, ConfigDialogProc);
-    HWND box = WaitForDialog(thread->id);  // before the dialog shows
+    Start(IDD_CONFIG, ConfigDialogProc);
+    HWND box = WaitForDialog(threadId);  // before the dialog shows
     ASSERT_TRUE(box);
     EXPECT_EQ("ZORV 2.0", WindowText(box));
     EXPECT_EQ("Error loading ZORV's parameters.\nChoose OK to store a new configuration",
               WindowText(GetDlgItem(box, 0xFFFF)));
     EXPECT_EQ(reinterpret_cast<LRESULT>(LoadIconA(nullptr, IDI_HAND)), SendDlgItemMessageA(box, 0x0440, STM_GETICON, 0, 0));
     SendDlgItemMessageA(box, IDOK, BM_CLICK, 0, 0);
-    dialog = WaitForDialog(thread->id, nullptr, box);
+    dialog = WaitForDialog(threadId, nullptr, box);
     ASSERT_TRUE(dialog);
     EXPECT_EQ("3 20 20 2000 ooxoo --- []", Shown(dialog));
     Close(IDOK);
@@ -207,7 +207,7 @@ TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
     // "..." opens the images dialog; closing it activates this one again,
     // which draws the preview with the edited list.
     PostMessageA(dialog, WM_COMMAND, IDC_CONFIG_IMAGES, 0);
-    HWND images = WaitForDialog(thread->id, dialog);
+    HWND images = WaitForDialog(threadId, dialog);
     ASSERT_TRUE(images && GetDlgItem(images, IDC_IMAGES_LIST));
     ASSERT_EQ(grey, corner(true));
     PostMessageA(images, WM_COMMAND, IDCANCEL, 0);
@@ -263,7 +263,7 @@ TEST_F(ConfigDialogTest, TabAndMnemonicsFollowTheReadingOrder) {
     auto focused = [this] {
         GUITHREADINFO info = {};
         info.cbSize = sizeof info;
-        return GetGUIThreadInfo(thread->id, &info) ? GetDlgCtrlID(info.hwndFocus) : 0;
+        return GetGUIThreadInfo(threadId, &info) ? GetDlgCtrlID(info.hwndFocus) : 0;
     };
     auto tap = [&](WORD key, bool withAlt) {  // the control that has the keyboard then
         SetForegroundWindow(dialog);

@@ -45,24 +45,11 @@ void Store(const char* name, const std::string& text, DWORD type = REG_SZ) {
     ASSERT_TRUE(WriteBinary(kImagesKey, name, text.c_str(), text.size() + 1, type)) << name;
 }
 
-// Stores entries "0".."n-1".
-Values Stored(int n) {
-    Values values;
-    for (int i = 0; i < n; ++i) values[std::to_string(i)] = "C:\\p\\" + std::to_string(i) + ".jpg";
-    for (const auto& v : values) WriteBinary(kImagesKey, v.first.c_str(), v.second.c_str(), v.second.size() + 1, REG_SZ);
-    return values;
-}
-
-std::string MakeFile(const std::string& path) {
-    CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    return path;
-}
-
 struct ImagesDialogTest : DialogTest {
     // Add, then in the file-open dialog: the folder, then the names in it.
     void ChooseFiles(const std::string& folder, const std::vector<std::string>& names) {
         PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
-        HWND files = WaitForDialog(thread->id, dialog);
+        HWND files = WaitForDialog(threadId, dialog);
         ASSERT_TRUE(files) << "the file-open dialog";
         Settle(files, 200);
         std::string typed;
@@ -113,10 +100,14 @@ TEST_F(ImagesDialogTest, FilesChosenTogetherGrowTheStoredListInTheirOrder) {
     } cases[] = {{ScratchFolder(), "\\", 3, IDOK}, {"C:\\", "", 0, IDOK}, {ScratchFolder(), "\\", 3, IDCANCEL}};
     for (const auto& c : cases) {
         DeleteSettingsKey();
-        const Values stored = Stored(c.stored);
+        Values stored;
+        for (int i = 0; i < c.stored; ++i) Store(std::to_string(i).c_str(), stored[std::to_string(i)] = "C:\\p.jpg");
         Values grown = stored;
-        grown[std::to_string(c.stored)] = MakeFile(c.folder + c.separator + stem + "-b.png");
-        grown[std::to_string(c.stored + 1)] = MakeFile(c.folder + c.separator + stem + "-a.jpg");
+        grown[std::to_string(c.stored)] = c.folder + c.separator + stem + "-b.png";
+        grown[std::to_string(c.stored + 1)] = c.folder + c.separator + stem + "-a.jpg";
+        for (int i : {0, 1})
+            CloseHandle(CreateFileA(grown[std::to_string(c.stored + i)].c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc)) << c.folder;
         ChooseFiles(c.folder, {stem + "-b.png", stem + "-a.jpg"});
         Close(c.button);
@@ -183,7 +174,7 @@ TEST_F(ImagesDialogTest, APathTooLongIsRefusedByNameAndTheListScrollsToItsWidest
     ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
     EXPECT_TRUE(ExtentFitsWidest()) << "as listed";
     PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
-    HWND refusal = WaitForDialog(thread->id, dialog);
+    HWND refusal = WaitForDialog(threadId, dialog);
     ASSERT_TRUE(refusal) << "a message names the refused path";
     char text[2000] = {};
     GetDlgItemTextA(refusal, 0xFFFF, text, sizeof text);
