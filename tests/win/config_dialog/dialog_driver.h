@@ -42,7 +42,7 @@ inline HWND WaitForDialog(DWORD threadId, HWND owner = nullptr, HWND except = nu
 }
 
 inline std::string WindowText(HWND window) {  // of other processes' windows too
-    char text[512] = {};
+    char text[2000] = {};
     SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }

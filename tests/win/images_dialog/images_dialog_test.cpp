@@ -176,10 +176,9 @@ TEST_F(ImagesDialogTest, APathTooLongIsRefusedByNameAndTheListScrollsToItsWidest
     PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
     HWND refusal = WaitForDialog(threadId, dialog);
     ASSERT_TRUE(refusal) << "a message names the refused path";
-    char text[2000] = {};
-    GetDlgItemTextA(refusal, 0xFFFF, text, sizeof text);
-    EXPECT_NE(std::string::npos, std::string(text).find(folder + "\\" + over)) << text;
-    EXPECT_EQ(std::string::npos, std::string(text).find(folder + "\\" + fits)) << text;
+    const std::string text = WindowText(GetDlgItem(refusal, 0xFFFF));
+    EXPECT_NE(std::string::npos, text.find(folder + "\\" + over)) << text;
+    EXPECT_EQ(std::string::npos, text.find(folder + "\\" + fits)) << text;
     SendMessageA(refusal, WM_COMMAND, IDOK, 0);
     Settle(dialog);
     EXPECT_EQ((std::vector<std::string>{"C:\\short.jpg", folder + "\\" + fits}), Listed());
