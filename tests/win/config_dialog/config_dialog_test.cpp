@@ -1,6 +1,6 @@
 // The configuration dialog from its real template, driven with clicks and
 // key presses: what it shows, what it stores and when, when it draws its
-// preview, and what its buttons open.
+// preview, and what its buttons open; and the real zorv.scr showing it.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config_ui/config_dialog.h"
+#include "config_ui/images_dialog.h"
 #include "dialog_driver.h"
 #include "fog/fog_engine.h"
 #include "resources/resource.h"
@@ -56,19 +57,21 @@ std::string Shown(HWND dialog) {
 using ConfigDialogTest = DialogTest;
 
 // Each case is then changed (random image mode, Mix colors and the refresh
-// box clicked: a box ticked shows 60 s) and cancelled. Wine is of the NT
-// family: the screen image radio is always disabled.
-TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndCancelLeavesThemStored) {
+// box clicked: a box ticked shows 60 s; sliders moved, a period typed) and
+// closed. Wine is of the NT family: the screen image radio is always disabled.
+TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkOnly) {
     const struct {
         std::vector<DWORD> stored;
         const char *shown, *changed;
+        const char* afterOk;  // nullptr: closed with Cancel, which keeps what was stored
     } cases[] = {
-        {{}, "10 0 50 2000 xoxoo --- []", "10 0 50 2000 oooxx -EE [60]"},  // no key: the defaults
-        {{5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []", "5 50 30 2000 oooxx -EE [60]"},
-        {{3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]", "3 17 100 500 xooxo -E- [60]"},
+        // No key: the defaults.
+        {{}, "10 0 50 2000 xoxoo --- []", "10 0 50 2000 oooxx -EE [60]", nullptr},
+        {{5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []", "5 50 30 2000 oooxx -EE [60]", "1 150 0 30 2 1 90 "},
+        {{3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]", "3 17 100 500 xooxo -E- [60]", nullptr},
         // The disabled screen radio keeps its check: the platform's group
         // logic passes over disabled buttons.
-        {{10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]", "10 100 55 1750 xxoxo -E- [30]"},
+        {{10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]", "10 100 55 1750 xxoxo -E- [30]", nullptr},
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
@@ -80,44 +83,33 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndCancelLeavesThemStored) {
         EXPECT_EQ(c.changed, Shown(dialog));
         Type(dialog, IDC_CONFIG_DENSITY, {VK_HOME});
         EXPECT_EQ(1, theFog.Density) << c.shown << ": the setting follows the slider";
-        Close(IDCANCEL);
-        EXPECT_EQ(before, Stored()) << c.shown;
+        Type(dialog, IDC_CONFIG_SPEED, {VK_LEFT});
+        if (c.afterOk) Type(dialog, IDC_CONFIG_REFRESH_SECONDS, {'9', '0'});
+        EXPECT_EQ(before, Stored()) << c.shown << ": nothing is stored before OK";
+        Close(c.afterOk ? IDOK : IDCANCEL);
+        EXPECT_EQ(c.afterOk ? c.afterOk : before, Stored()) << c.shown;
     }
 }
 
 TEST_F(ConfigDialogTest, PartialKeyShowsTheErrorBoxAndOkThenStoresAFullSet) {
     Store({3, 120, 0, 20});
-    thread = std::make_unique<DialogThread>(IDD_CONFIG, ConfigDialogProc);
-    HWND box = WaitForDialog(thread->id);  // before the dialog shows
+    Start(IDD_CONFIG, ConfigDialogProc);
+    HWND box = WaitForDialog(threadId);  // before the dialog shows
     ASSERT_TRUE(box);
     EXPECT_EQ("ZORV 2.0", WindowText(box));
     EXPECT_EQ("Error loading ZORV's parameters.\nChoose OK to store a new configuration",
               WindowText(GetDlgItem(box, 0xFFFF)));
     EXPECT_EQ(reinterpret_cast<LRESULT>(LoadIconA(nullptr, IDI_HAND)), SendDlgItemMessageA(box, 0x0440, STM_GETICON, 0, 0));
     SendDlgItemMessageA(box, IDOK, BM_CLICK, 0, 0);
-    dialog = WaitForDialog(thread->id, nullptr, box);
+    dialog = WaitForDialog(threadId, nullptr, box);
     ASSERT_TRUE(dialog);
     EXPECT_EQ("3 20 20 2000 ooxoo --- []", Shown(dialog));
     Close(IDOK);
     EXPECT_EQ("3 120 0 20 1 0 -1 ", Stored());
 }
 
-TEST_F(ConfigDialogTest, OkStoresExactlyWhatTheControlsHold) {
-    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
-    for (int id : {IDC_CONFIG_MODE_RANDOM, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH}) ClickControl(dialog, id);
-    Type(dialog, IDC_CONFIG_REFRESH_SECONDS, {'9', '0'});
-    Type(dialog, IDC_CONFIG_DENSITY, {VK_LEFT, VK_LEFT, VK_LEFT});
-    Type(dialog, IDC_CONFIG_BLUR, {VK_END});
-    Type(dialog, IDC_CONFIG_STRENGTH, {VK_HOME});
-    Type(dialog, IDC_CONFIG_SPEED, {VK_LEFT});
-    EXPECT_EQ("7 100 10 1999 oooxx -EE [90]", Shown(dialog));
-    EXPECT_EQ("- - - - - - - ", Stored()) << "nothing is stored before OK";
-    Close(IDOK);
-    EXPECT_EQ("7 200 0 10 2 1 90 ", Stored());
-}
-
 // What the link buttons hand to the shell, recorded in place of
-// ShellExecuteA: this program's import of it points at the recorder.
+// ShellExecuteA: its first instruction becomes a jump to the recorder.
 std::vector<std::string> shellCalls;
 HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show) {
     shellCalls.push_back(std::string(verb) + " " + file + (owner && !parameters && !folder && show == SW_SHOW ? "" : " ?"));
@@ -125,23 +117,13 @@ HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
 }
 
 void RecordShellExecuteCalls() {
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    auto* headers = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    auto* library = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
-        base + headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
-    for (; library->Name; ++library) {
-        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + library->FirstThunk);
-        for (; name->u1.AddressOfData; ++name, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) ||
-                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name, "ShellExecuteA"))
-                continue;
-            DWORD protection;
-            VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
-            slot->u1.Function = reinterpret_cast<ULONG_PTR>(RecordShellExecute);
-            VirtualProtect(slot, sizeof *slot, protection, &protection);
-        }
-    }
+    auto* entry = reinterpret_cast<BYTE*>(GetProcAddress(LoadLibraryA("shell32.dll"), "ShellExecuteA"));
+    DWORD protection;
+    VirtualProtect(entry, 5, PAGE_EXECUTE_READWRITE, &protection);
+    entry[0] = 0xE9;  // jmp rel32
+    const DWORD distance = reinterpret_cast<BYTE*>(RecordShellExecute) - (entry + 5);
+    std::memcpy(entry + 1, &distance, sizeof distance);
+    VirtualProtect(entry, 5, protection, &protection);
 }
 
 // Colours the screen's top-left corner, which the screen image mode copies.
@@ -218,22 +200,93 @@ TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
         EXPECT_TRUE(c.corner != blue || blends > 0) << c.name << ": no puff";
         EXPECT_TRUE(c.imagesEnabled < 0 || c.imagesEnabled == IsEnabled(dialog, IDC_CONFIG_IMAGES)) << c.name;
     }
-    const std::string links = shellCalls.size() == 3 ? shellCalls[0] + "|" + shellCalls[1] + "|" + shellCalls[2] : "";
-    EXPECT_EQ(0u, links.find("open http")) << links;
-    EXPECT_NE(std::string::npos, links.find("|open mailto:")) << links;
-    EXPECT_NE(std::string::npos, links.find("|open http", links.rfind('|'))) << links;
-    EXPECT_NE(shellCalls.at(0), shellCalls.at(2));
+    EXPECT_EQ((std::vector<std::string>{"open https://www.gutenberg.org/", "open mailto:zorv@example.org",
+                                        "open https://www.iucn.org/"}),
+              shellCalls);
 
     // "..." opens the images dialog; closing it activates this one again,
     // which draws the preview with the edited list.
     PostMessageA(dialog, WM_COMMAND, IDC_CONFIG_IMAGES, 0);
-    HWND images = WaitForDialog(thread->id, dialog);
+    HWND images = WaitForDialog(threadId, dialog);
     ASSERT_TRUE(images && GetDlgItem(images, IDC_IMAGES_LIST));
     ASSERT_EQ(grey, corner(true));
     PostMessageA(images, WM_COMMAND, IDCANCEL, 0);
     Settle(dialog, 300);
     EXPECT_FALSE(IsWindow(images));
     EXPECT_EQ(white, corner(false));
+}
+
+// The real zorv.scr in configuration mode, seen from outside.
+TEST(ConfigModeTest, EmptyTailAndCTailsShowTheDialogAndCancelEndsWithZero) {
+    CleanSettingsKey clean;
+    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    const std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(owner));
+    const struct {
+        std::string tail;
+        HWND owner;
+    } cases[] = {{"", nullptr}, {"/c:" + handle, owner}, {"-C:" + handle + " trailing", owner}};
+    for (const auto& c : cases) {
+        RunningProcess saver("\"" + SaverPath() + "\" " + c.tail);
+        HWND dialog = WaitForDialog(saver.info.dwThreadId, c.owner);
+        ASSERT_TRUE(dialog) << "tail [" << c.tail << "]";
+        EXPECT_EQ("ZORV 2.0", WindowText(dialog)) << c.tail;
+        SendDlgItemMessageA(dialog, IDCANCEL, BM_CLICK, 0, 0);
+        EXPECT_EQ(0u, saver.WaitForExit(10000)) << c.tail;
+        EXPECT_FALSE(ValueExists(kKey, "Density")) << "Cancel stores nothing";
+    }
+    DestroyWindow(owner);
+}
+
+// Both dialogs, driven by real key presses: Tab visits the controls in
+// reading order, and each Alt+letter reaches the control its label names.
+// With no settings stored the radio group is entered at its checked button,
+// Desktop Background; "...", the refresh period's box and "&Current desktop
+// image" (on the NT family, which Wine poses as) are disabled and skipped.
+TEST_F(ConfigDialogTest, TabAndMnemonicsFollowTheReadingOrder) {
+    const struct {
+        int resource;
+        DLGPROC procedure;
+        std::vector<int> tabOrder;  // from the first focus, once round
+        std::string letters;        // every mnemonic, reaching...
+        std::vector<int> reached;   // ...these controls
+    } dialogs[] = {
+        {IDD_CONFIG, ConfigDialogProc,
+         {IDC_CONFIG_MODE_DESKTOP, IDC_CONFIG_DENSITY, IDC_CONFIG_BLUR, IDC_CONFIG_STRENGTH, IDC_CONFIG_SPEED,
+          IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH, IDC_CONFIG_MAIL_LINK, IDC_CONFIG_UPDATE, IDC_CONFIG_CAUSE1_LINK, IDOK,
+          IDCANCEL, IDC_CONFIG_CAUSE2_LINK, IDC_CONFIG_MODE_DESKTOP},
+         "DLSPBUMRKI",
+         {IDC_CONFIG_DENSITY, IDC_CONFIG_BLUR, IDC_CONFIG_STRENGTH, IDC_CONFIG_SPEED, IDC_CONFIG_MODE_DESKTOP,
+          IDC_CONFIG_UPDATE, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH, IDC_CONFIG_MODE_DESKTOP, IDC_CONFIG_MODE_RANDOM}},
+        {IDD_IMAGES, ImagesDialogProc, {IDC_IMAGES_LIST, IDOK, IDCANCEL, IDC_IMAGES_ADD, IDC_IMAGES_REMOVE, IDC_IMAGES_LIST},
+         "RI", {IDC_IMAGES_REMOVE, IDC_IMAGES_LIST}},  // Alt+A would open the file dialog
+    };
+    auto focused = [this] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(threadId, &info) ? GetDlgCtrlID(info.hwndFocus) : 0;
+    };
+    auto tap = [&](WORD key, bool withAlt) {  // the control that has the keyboard then
+        SetForegroundWindow(dialog);
+        Settle(dialog, 20);
+        if (withAlt) PressKey(VK_MENU, true);
+        PressKey(key, true), PressKey(key, false);
+        if (withAlt) PressKey(VK_MENU, false);
+        Settle(dialog);
+        return focused();
+    };
+    for (const auto& d : dialogs) {
+        ASSERT_TRUE(Open(d.resource, d.procedure)) << d.resource;
+        std::vector<int> visited = {focused()};
+        while (visited.size() < d.tabOrder.size()) visited.push_back(tap(VK_TAB, false));
+        EXPECT_EQ(d.tabOrder, visited) << d.resource;
+        std::vector<int> reached;
+        for (char letter : d.letters) {
+            SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDCANCEL)), TRUE);
+            reached.push_back(tap(static_cast<WORD>(letter), true));
+        }
+        EXPECT_EQ(d.reached, reached) << d.resource << ": Alt+ " << d.letters;
+        Close(IDCANCEL);
+    }
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,37 +19,6 @@ inline void Settle(HWND dialog, DWORD milliseconds = 100) {
     PumpMessagesFor(20);
     SendMessageA(dialog, WM_NULL, 0, 0);
 }
-
-class DialogThread {
-public:
-    DialogThread(int resourceId, DLGPROC procedure) : resourceId_(resourceId), procedure_(procedure) {
-        thread_ = CreateThread(nullptr, 0, Run, this, 0, &id);
-    }
-    ~DialogThread() {  // cancels whatever the thread still shows until it ends
-        PumpUntil([this] { return EnumThreadWindows(id, CancelVisible, 0), WaitForSingleObject(thread_, 50) == 0; }, 10000);
-        TerminateThread(thread_, 1);  // a hung dialog; nothing once the thread has ended
-        CloseHandle(thread_);
-    }
-    INT_PTR WaitForEnd() {  // the end code, or -2 when it is still open
-        return PumpUntil([this] { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }, 10000) ? result_ : -2;
-    }
-    DWORD id = 0;
-
-private:
-    static BOOL CALLBACK CancelVisible(HWND window, LPARAM) {
-        if (IsWindowVisible(window)) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-        return TRUE;
-    }
-    static DWORD WINAPI Run(void* self) {
-        auto* d = static_cast<DialogThread*>(self);
-        d->result_ = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(d->resourceId_), nullptr, d->procedure_, 0);
-        return 0;
-    }
-    int resourceId_;
-    DLGPROC procedure_;
-    INT_PTR result_ = -2;
-    HANDLE thread_;
-};
 
 // A visible dialog-class window of the thread (of any process) owned by
 // `owner`, other than `except`; nullptr when none showed in time.
@@ -74,7 +42,7 @@ inline HWND WaitForDialog(DWORD threadId, HWND owner = nullptr, HWND except = nu
 }
 
 inline std::string WindowText(HWND window) {  // of other processes' windows too
-    char text[512] = {};
+    char text[2000] = {};
     SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
 }
@@ -94,31 +62,11 @@ inline void PressKey(WORD virtualKey, bool down) {
     Sleep(15);
 }
 
-// A mouse event; with MOUSEEVENTF_MOVE, to the point on the screen.
-inline void Mouse(DWORD flags, POINT p = {}) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>(p.x * 65535LL / (GetSystemMetrics(SM_CXSCREEN) - 1));
-    input.mi.dy = static_cast<LONG>(p.y * 65535LL / (GetSystemMetrics(SM_CYSCREEN) - 1));
-    input.mi.dwFlags = flags | (flags & MOUSEEVENTF_MOVE ? MOUSEEVENTF_ABSOLUTE : 0);
-    SendInput(1, &input, sizeof input);
-    Sleep(15);
-}
-
-// A real left click in the middle of `area` of the window (its client area
-// when empty).
-inline void ClickAt(HWND dialog, HWND window, RECT area = {}) {
-    if (IsRectEmpty(&area)) GetClientRect(window, &area);
-    POINT middle = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-    ClientToScreen(window, &middle);
-    Settle(dialog, 20);
-    Mouse(MOUSEEVENTF_MOVE, middle);
-    Mouse(MOUSEEVENTF_LEFTDOWN);
-    Mouse(MOUSEEVENTF_LEFTUP);
+// A click as the button itself would take it, answered before this returns.
+inline void ClickControl(HWND dialog, int id) {
+    SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
     Settle(dialog);
 }
-
-inline void ClickControl(HWND dialog, int id) { ClickAt(dialog, GetDlgItem(dialog, id)); }
 
 // Gives the control the keyboard and taps the keys; an edit box's text is
 // replaced.
@@ -131,18 +79,49 @@ inline void Type(HWND dialog, int id, const std::vector<WORD>& keys) {
     Settle(dialog);
 }
 
-// One dialog at a time, with no settings stored before or after the test.
+// One dialog at a time, run modal on a thread of its own, with no settings
+// stored before or after the test.
 struct DialogTest : ::testing::Test {
     CleanSettingsKey clean;
-    std::unique_ptr<DialogThread> thread;
+    HANDLE thread = nullptr;
+    DWORD threadId = 0;
     HWND dialog = nullptr;
 
+    ~DialogTest() override { End(); }
+    void Start(int resourceId, DLGPROC procedure) {
+        End();
+        resourceId_ = resourceId, procedure_ = procedure, result_ = -2;
+        thread = CreateThread(nullptr, 0, Run, this, 0, &threadId);
+    }
     bool Open(int resourceId, DLGPROC procedure) {
-        thread = std::make_unique<DialogThread>(resourceId, procedure);
-        return (dialog = WaitForDialog(thread->id)) != nullptr;
+        Start(resourceId, procedure);
+        return (dialog = WaitForDialog(threadId)) != nullptr;
     }
     void Close(int button) {
         ClickControl(dialog, button);
-        EXPECT_EQ(0, thread->WaitForEnd());
+        EXPECT_TRUE(PumpUntil([this] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 10000));
+        EXPECT_EQ(0, result_);
     }
+
+private:
+    void End() {  // cancels whatever the thread still shows until it ends
+        if (!thread) return;
+        PumpUntil([this] { return EnumThreadWindows(threadId, CancelVisible, 0), WaitForSingleObject(thread, 50) == 0; }, 10000);
+        TerminateThread(thread, 1);  // a hung dialog; nothing once the thread has ended
+        CloseHandle(thread);
+        thread = nullptr;
+    }
+    static BOOL CALLBACK CancelVisible(HWND window, LPARAM) {
+        if (IsWindowVisible(window)) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        return TRUE;
+    }
+    static DWORD WINAPI Run(void* self) {
+        auto* test = static_cast<DialogTest*>(self);
+        test->result_ = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(test->resourceId_), nullptr,
+                                        test->procedure_, 0);
+        return 0;
+    }
+    int resourceId_ = 0;
+    DLGPROC procedure_ = nullptr;
+    INT_PTR result_ = -2;
 };

@@ -45,25 +45,11 @@ void Store(const char* name, const std::string& text, DWORD type = REG_SZ) {
     ASSERT_TRUE(WriteBinary(kImagesKey, name, text.c_str(), text.size() + 1, type)) << name;
 }
 
-// Stores entries "0".."n-1", and with `note` a value of another name.
-Values Stored(int n, bool note = false) {
-    Values values;
-    if (note) values["note"] = "not an entry";
-    for (int i = 0; i < n; ++i) values[std::to_string(i)] = "C:\\p\\" + std::to_string(i) + ".jpg";
-    for (const auto& v : values) WriteBinary(kImagesKey, v.first.c_str(), v.second.c_str(), v.second.size() + 1, REG_SZ);
-    return values;
-}
-
-std::string MakeFile(const std::string& path) {
-    CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    return path;
-}
-
 struct ImagesDialogTest : DialogTest {
     // Add, then in the file-open dialog: the folder, then the names in it.
     void ChooseFiles(const std::string& folder, const std::vector<std::string>& names) {
         PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
-        HWND files = WaitForDialog(thread->id, dialog);
+        HWND files = WaitForDialog(threadId, dialog);
         ASSERT_TRUE(files) << "the file-open dialog";
         Settle(files, 200);
         std::string typed;
@@ -98,14 +84,8 @@ struct ImagesDialogTest : DialogTest {
         if (extent >= widest.cx && extent <= widest.cx + 20) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "extent " << extent << " for a widest entry of " << widest.cx << " pixels";
     }
-    // A click on the first entry selects it alone; Wine's injected clicks
-    // carry no Ctrl state, so the others join the selection by message.
     void Remove(const std::vector<int>& entries) {
-        HWND list = GetDlgItem(dialog, IDC_IMAGES_LIST);
-        RECT item = {};
-        SendMessageA(list, LB_GETITEMRECT, entries[0], reinterpret_cast<LPARAM>(&item));
-        ClickAt(dialog, list, item);
-        for (size_t i = 1; i < entries.size(); ++i) SendMessageA(list, LB_SETSEL, TRUE, entries[i]);
+        for (int entry : entries) SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, LB_SETSEL, TRUE, entry);
         ClickControl(dialog, IDC_IMAGES_REMOVE);
     }
 };
@@ -120,10 +100,14 @@ TEST_F(ImagesDialogTest, FilesChosenTogetherGrowTheStoredListInTheirOrder) {
     } cases[] = {{ScratchFolder(), "\\", 3, IDOK}, {"C:\\", "", 0, IDOK}, {ScratchFolder(), "\\", 3, IDCANCEL}};
     for (const auto& c : cases) {
         DeleteSettingsKey();
-        const Values stored = Stored(c.stored);
+        Values stored;
+        for (int i = 0; i < c.stored; ++i) Store(std::to_string(i).c_str(), stored[std::to_string(i)] = "C:\\p.jpg");
         Values grown = stored;
-        grown[std::to_string(c.stored)] = MakeFile(c.folder + c.separator + stem + "-b.png");
-        grown[std::to_string(c.stored + 1)] = MakeFile(c.folder + c.separator + stem + "-a.jpg");
+        grown[std::to_string(c.stored)] = c.folder + c.separator + stem + "-b.png";
+        grown[std::to_string(c.stored + 1)] = c.folder + c.separator + stem + "-a.jpg";
+        for (int i : {0, 1})
+            CloseHandle(CreateFileA(grown[std::to_string(c.stored + i)].c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc)) << c.folder;
         ChooseFiles(c.folder, {stem + "-b.png", stem + "-a.jpg"});
         Close(c.button);
@@ -132,56 +116,40 @@ TEST_F(ImagesDialogTest, FilesChosenTogetherGrowTheStoredListInTheirOrder) {
     }
 }
 
-// The remaining entries move up and nothing but the list stays: the
-// names past the end and a value of another name, listed last, go. An
-// emptied list is stored too.
-TEST_F(ImagesDialogTest, RemovedEntriesShrinkTheStoredList) {
-    const struct {
-        const char* name;
-        std::vector<int> removed;
-        Values kept;
-    } cases[] = {
-        {"1, 3 and the note of 5", {1, 3, 5}, {{"0", "C:\\p\\0.jpg"}, {"1", "C:\\p\\2.jpg"}, {"2", "C:\\p\\4.jpg"}}},
-        {"all", {0, 1, 2, 3, 4, 5}, {}},
-    };
-    for (const auto& c : cases) {
-        DeleteSettingsKey();
-        Stored(5, true);
-        ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc)) << c.name;
-        Remove(c.removed);
-        Close(IDOK);
-        EXPECT_EQ(c.kept, StoredValues()) << c.name;
-    }
-}
-
 // Whatever the registry's enumeration order ("10" before "2" as text),
 // every text value is listed once: entries by index, whatever their length
 // or case, then the other names. OK stores exactly that list under 0..n-1,
-// each value's type and text as they were; a second OK changes nothing.
-TEST_F(ImagesDialogTest, EveryStoredTextIsListedOnceInIndexOrderAndStoredBackUnchanged) {
+// each value's type and text as they were; after a removal the rest move
+// up and the names past the end go; an emptied list is stored too.
+TEST_F(ImagesDialogTest, EveryStoredTextIsListedOnceInIndexOrderAndOkStoresTheListAsShown) {
     const DWORD number = 7;  // holds no path: not listed, and removed
     ASSERT_TRUE(WriteBinary(kImagesKey, "number", &number, sizeof number, REG_DWORD));
     Store("note", "C:\\by hand.jpg");
     Store("expanding", "%P%\\x.jpg", REG_EXPAND_SZ);
-    std::vector<std::string> expected;
-    Values stored;
-    auto expect = [&](const std::string& path, const std::string& shown = "") {
-        stored[ImageValueName(expected.size())] = shown + path;
-        expected.push_back(path);
-    };
+    std::vector<std::string> listed, types;  // each type as StoredValues shows it
     for (uint32_t i = 0; i <= 0x11; ++i) {
         if (i == 5) continue;  // a gap
-        const std::string path = i == 3 ? std::string(300, 'L') : i == 0x10 ? "C:\\" + std::string(257, 'j') : "C:\\p\\" + std::to_string(i) + ".jpg";
+        const std::string path = i == 3      ? std::string(300, 'L')
+                                 : i == 0x10 ? "C:\\" + std::string(257, 'j')
+                                             : "C:\\p\\" + std::to_string(i) + ".jpg";
         Store(i == 0xC ? "C" : ImageValueName(i).c_str(), path);  // "C" is entry 12 too
-        expect(path);
+        listed.push_back(path), types.push_back("");
     }
-    expect("%P%\\x.jpg", "(type 2) ");
-    expect("C:\\by hand.jpg");
-    for (int round = 0; round < 2; ++round) {
+    listed.insert(listed.end(), {"%P%\\x.jpg", "C:\\by hand.jpg"});
+    types.insert(types.end(), {"(type 2) ", ""});
+    for (std::vector<int> removed : {std::vector<int>{}, {1, 3, 18}, {}}) {  // the third time: all
         ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
-        EXPECT_EQ(expected, Listed()) << "round " << round;
+        EXPECT_EQ(listed, Listed()) << removed.size() << " to remove";
+        for (size_t i = 0; listed.size() == 16 && i < listed.size(); ++i) removed.push_back(i);
+        Remove(removed);
+        for (auto i = removed.rbegin(); i != removed.rend(); ++i) {
+            listed.erase(listed.begin() + *i);
+            types.erase(types.begin() + *i);
+        }
         Close(IDOK);
-        EXPECT_EQ(stored, StoredValues()) << "round " << round;
+        Values stored;
+        for (size_t i = 0; i < listed.size(); ++i) stored[ImageValueName(i)] = types[i] + listed[i];
+        EXPECT_EQ(stored, StoredValues()) << removed.size() << " removed";
     }
 }
 
@@ -206,12 +174,11 @@ TEST_F(ImagesDialogTest, APathTooLongIsRefusedByNameAndTheListScrollsToItsWidest
     ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
     EXPECT_TRUE(ExtentFitsWidest()) << "as listed";
     PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
-    HWND refusal = WaitForDialog(thread->id, dialog);
+    HWND refusal = WaitForDialog(threadId, dialog);
     ASSERT_TRUE(refusal) << "a message names the refused path";
-    char text[2000] = {};
-    GetDlgItemTextA(refusal, 0xFFFF, text, sizeof text);
-    EXPECT_NE(std::string::npos, std::string(text).find(folder + "\\" + over)) << text;
-    EXPECT_EQ(std::string::npos, std::string(text).find(folder + "\\" + fits)) << text;
+    const std::string text = WindowText(GetDlgItem(refusal, 0xFFFF));
+    EXPECT_NE(std::string::npos, text.find(folder + "\\" + over)) << text;
+    EXPECT_EQ(std::string::npos, text.find(folder + "\\" + fits)) << text;
     SendMessageA(refusal, WM_COMMAND, IDOK, 0);
     Settle(dialog);
     EXPECT_EQ((std::vector<std::string>{"C:\\short.jpg", folder + "\\" + fits}), Listed());
