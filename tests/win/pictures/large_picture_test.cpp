@@ -79,20 +79,6 @@ SIZE_T PrivateBytes() {
     return memory.PagefileUsage;
 }
 
-bool ThreadIsHeld(HANDLE thread) {
-    const DWORD previous = SuspendThread(thread);
-    ResumeThread(thread);
-    return previous != 0 && previous != static_cast<DWORD>(-1);
-}
-
-std::vector<COLORREF> WindowPixels(HWND window) {
-    Canvas copy(320, 240);
-    HDC dc = GetDC(window);
-    copy.CopyFrom(dc);
-    ReleaseDC(window, dc);
-    return copy.Pixels();
-}
-
 // A full-screen run in this process, with a refresh due every second: no
 // puff before the picture is on the screen, none while a fresh one
 // decodes; a key during that decode ends the saver's thread within 100 ms,
@@ -106,9 +92,7 @@ TEST_F(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSa
     // The window shows before its creation has made the worker.
     ASSERT_TRUE(PumpUntil([&] { return (window = FindWindowA(kSaverClassName, kFullScreenTitle)) && theFog.WorkerThread; },
                           10000));
-    HANDLE worker = nullptr;
-    DuplicateHandle(GetCurrentProcess(), theFog.WorkerThread, GetCurrentProcess(), &worker, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
+    HANDLE worker = DuplicateOf(theFog.WorkerThread);
     PumpMessagesFor(300);
     ASSERT_EQ(1, PictureThreadsRunning()) << "the picture is not being decoded";
     ASSERT_EQ(0u, theFog.BackgroundPainted) << "the picture came too soon for this test";
@@ -117,10 +101,10 @@ TEST_F(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSa
 
     ASSERT_TRUE(PumpUntil([] { return theFog.BackgroundPainted != 0; }, 20000)) << "the picture never came";
     ASSERT_TRUE(PumpUntil([] { return theFog.BackgroundPainted == 0; }, 5000)) << "no refresh";
-    const std::vector<COLORREF> refreshBegun = WindowPixels(window);
+    const PixelSurface refreshBegun = WindowSurface(window, 320, 240);
     PumpMessagesFor(300);
     ASSERT_EQ(0u, theFog.BackgroundPainted) << "the fresh picture came too soon for this test";
-    EXPECT_TRUE(refreshBegun == WindowPixels(window)) << "puffs landed on the background being replaced";
+    EXPECT_TRUE(refreshBegun == WindowSurface(window, 320, 240)) << "puffs landed on the background being replaced";
 
     const DWORD start = GetTickCount();
     PostMessageA(window, WM_KEYDOWN, VK_SHIFT, 0);

@@ -18,19 +18,6 @@ struct FogSaverProcTest : ::testing::Test {
     bool stored = WriteBmp(picture, kRed, kRed, kRed, kRed) && StoreImage(picture);  // for mode 2
 };
 
-HANDLE DuplicateOf(HANDLE handle) {
-    HANDLE copy = nullptr;
-    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    return copy;
-}
-
-// Whether the thread was created suspended and never resumed.
-bool ThreadIsHeld(HANDLE thread) {
-    DWORD previous = SuspendThread(thread);
-    ResumeThread(thread);
-    return previous != 0 && previous != static_cast<DWORD>(-1);
-}
-
 TEST_F(FogSaverProcTest, OnlyTheFirstErasePaintsAndLetsTheHeldWorkerRun) {
     const struct {
         const char* what;
@@ -125,21 +112,6 @@ TEST_F(FogSaverProcTest, ClosesAtAnyMomentEndPromptlyAlsoBeforeTheFirstErase) {
     }
 }
 
-// The window's pixels, as the worker sees them.
-std::vector<COLORREF> Snapshot(HWND window, int width, int height) {
-    Canvas copy(width, height);
-    HDC dc = GetDC(window);
-    copy.CopyFrom(dc);
-    ReleaseDC(window, dc);
-    return copy.Pixels();
-}
-
-PixelSurface AsSurface(const std::vector<COLORREF>& pixels, int width, int height) {
-    PixelSurface surface(width, height);
-    for (int i = 0; i < width * height; ++i) surface.Set(i % width, i / width, pixels[i]);
-    return surface;
-}
-
 // The first puff of a run is the one the rules draw from a seed taken at
 // the window's creation: radius, then y, then x, on the buffer path on a
 // display without a palette and on the pixel path on one with.
@@ -156,18 +128,17 @@ TEST_F(FogSaverProcTest, PuffsFollowTheCreationTickOnThePathTheDisplayCallsFor) 
         const DWORD createdBefore = GetTickCount();
         theFog.TrueColor = trueColor;  // read anew before every puff
         ASSERT_TRUE(PumpUntil([&] { return theFog.BackgroundPainted != 0; }, 5000));  // the picture arrives later
-        const std::vector<COLORREF> before = Snapshot(window, width, height);
-        ASSERT_TRUE(PumpUntil([&] { return Snapshot(window, width, height) != before; }, 5000));
-        std::vector<COLORREF> settled = Snapshot(window, width, height), now;
-        while (PumpMessagesFor(150), (now = Snapshot(window, width, height)) != settled) settled = now;  // the whole puff
-        const PixelSurface after = AsSurface(settled, width, height);
+        const PixelSurface before = WindowSurface(window, width, height);
+        ASSERT_TRUE(PumpUntil([&] { return WindowSurface(window, width, height) != before; }, 5000));
+        PixelSurface after = WindowSurface(window, width, height), now = after;
+        while (PumpMessagesFor(150), (now = WindowSurface(window, width, height)) != after) after = now;  // the whole puff
         SendMessageA(window, WM_CLOSE, 0, 0);
         int matches = 0, otherPathMatches = 0;
         for (DWORD tick = createdAfter; tick <= createdBefore; ++tick) {
             for (bool buffer : {true, false}) {
-                PixelSurface expected = AsSurface(before, width, height);
+                PixelSurface expected = before;
                 SRand(tick);
-                for (int puff = 0; puff < 5 && expected == AsSurface(before, width, height); ++puff) {
+                for (int puff = 0; puff < 5 && expected == before; ++puff) {
                     const int32_t radius = Rand() % 40, y = Rand() % height, x = Rand() % width;
                     PlainPuff(expected, buffer, x, y, radius, {10, 2.0, 1});
                 }
