@@ -105,17 +105,15 @@ PixelSurface WindowSurface(HWND window, int width, int height) {
 }
 
 void ExpectQuadrants(const PixelSurface& seen, int tolerance) {
-    const int right = seen.Width() - 1, bottom = seen.Height() - 1, left = right / 2 - 10, top = bottom / 2 - 5;
-    const struct {
-        int x, y;
-        COLORREF colour;
-    } probes[] = {{0, 0, kRed},       {left, top, kRed},       {right, 0, kGreen},          {left + 20, top, kGreen},
-                  {0, bottom, kBlue}, {left, top + 10, kBlue}, {right, bottom, kWhite}, {left + 20, top + 10, kWhite}};
-    for (const auto& probe : probes) {
-        const uint32_t colour = seen.Get(probe.x, probe.y);
-        for (int shift : {0, 8, 16})
-            EXPECT_NEAR(probe.colour >> shift & 0xFF, colour >> shift & 0xFF, tolerance)
-                << probe.x << "," << probe.y << ": " << std::hex << colour;
+    const int right = seen.Width() - 1, bottom = seen.Height() - 1, nearX = right / 2 - 10, nearY = bottom / 2 - 5;
+    const COLORREF colours[] = {kRed, kGreen, kBlue, kWhite};
+    for (int q = 0; q < 4; ++q) {  // each quadrant's outer corner, and a point near the centre
+        for (const POINT probe : {POINT{q % 2 * right, q / 2 * bottom}, POINT{nearX + q % 2 * 20, nearY + q / 2 * 10}}) {
+            const uint32_t colour = seen.Get(probe.x, probe.y);
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(colours[q] >> shift & 0xFF, colour >> shift & 0xFF, tolerance)
+                    << probe.x << "," << probe.y << ": " << std::hex << colour;
+        }
     }
 }
 
