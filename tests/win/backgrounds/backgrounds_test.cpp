@@ -82,11 +82,9 @@ TEST(PaintBackground, EveryOtherModePaintsItsSource) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         RegDeleteKeyA(HKEY_CURRENT_USER, kImagesKeyPath);
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kImagesKeyPath, &key));
-        const BYTE* data = reinterpret_cast<const BYTE*>(c.entry.data());
-        if (!c.entry.empty()) RegSetValueExA(key, c.name, 0, REG_BINARY, data, c.entry.size());
-        RegCloseKey(key);
+        RegistryKey key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kImagesKeyPath, key.place()));
+        if (!c.entry.empty()) WriteBinary(kImagesKeyPath, c.name, c.entry.data(), c.entry.size(), REG_BINARY);
         surface.Fill(kMagenta);
         theFog.BackgroundMode = c.mode;
         PaintBackground(window, surface.dc());

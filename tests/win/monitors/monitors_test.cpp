@@ -73,18 +73,9 @@ struct LayoutTest : ::testing::Test {
     }
 };
 
-TEST_F(LayoutTest, MonitorAreasAreTheMonitorsInClientCoordinates) {
-    HWND saver = CreateSaverStandIn();
-    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, height, saver, nullptr, nullptr, nullptr);
-    std::vector<RECT> expected;
-    for (const RECT& m : monitors) expected.push_back(InWindow(m));
-    EXPECT_EQ(Describe(expected), Describe(MonitorAreas(saver)));
-    EXPECT_EQ(Describe({{0, 0, width, height}}), Describe(MonitorAreas(child))) << "a preview is one area, whatever it spans";
-    MoveWindow(saver, 100, 50, 200, 100, FALSE);  // on the primary alone: as on one screen
-    EXPECT_EQ(Describe({{0, 0, 200, 100}}), Describe(MonitorAreas(saver)));
-}
-
-// Every mode paints each monitor for itself and the dead area black.
+// The saver's areas are the monitors in client coordinates, a preview's
+// one whatever it spans. Every mode paints each monitor for itself and the
+// dead area black.
 // Mode 0: each monitor shows a window of its own colour with a white
 // marker near its top-left, over a magenta one that fills the dead area
 // too; the copy puts every pixel where the screen showed it. Mode 1: the
@@ -94,7 +85,7 @@ TEST_F(LayoutTest, MonitorAreasAreTheMonitorsInClientCoordinates) {
 // painting lands is what this can see, not how it is stretched). Mode 2: a
 // picture stretched to each monitor, one of its own while the list has
 // enough.
-TEST_F(LayoutTest, EveryModePaintsEachMonitorForItself) {
+TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
     CleanSettingsKey clean;
     const COLORREF colours[] = {kRed, kGreen, kBlue}, corners[] = {kRed, kGreen, kWhite, kBlue};  // clockwise
     ASSERT_LE(monitors.size(), 3u);
@@ -110,6 +101,12 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorForItself) {
         WriteBinary(kImagesKeyPath, std::to_string(i).c_str(), path.c_str(), static_cast<DWORD>(path.size() + 1), REG_SZ);
     }
     HWND saver = CreateSaverStandIn();
+    windows.push_back(saver);
+    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, height, saver, nullptr, nullptr, nullptr);
+    std::vector<RECT> expected;
+    for (const RECT& m : monitors) expected.push_back(InWindow(m));
+    EXPECT_EQ(Describe(expected), Describe(MonitorAreas(saver)));
+    EXPECT_EQ(Describe({{0, 0, width, height}}), Describe(MonitorAreas(child))) << "a preview is one area";
     PumpMessagesFor(300);
     Canvas desktop(1, 1), screen(width, height), wallpaper(width, height), pictures(width, height);
     PaintDesktop(desktop.dc());
@@ -143,6 +140,9 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorForItself) {
     theFog.BackgroundMode = DesktopBackground;
     PaintBackground(saver, wallpaper.dc());
     EXPECT_EQ(width * height, wallpaper.Count(painted)) << "without monitor functions";
+    UseMonitorFunctions(SystemMonitorFunctions());
+    MoveWindow(saver, 100, 50, 200, 100, FALSE);  // on the primary alone: as on one screen
+    EXPECT_EQ(Describe({{0, 0, 200, 100}}), Describe(MonitorAreas(saver)));
     for (HWND window : windows) DestroyWindow(window);
 }
 

@@ -32,7 +32,6 @@ bool WriteLargePng(const std::string& path) {
     Com<IWICStream> stream;
     Com<IWICBitmapEncoder> encoder;
     Com<IWICBitmapFrameEncode> frame;
-    Com<IPropertyBag2> options;
     std::wstring widePath(path.begin(), path.end());
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
@@ -41,7 +40,7 @@ bool WriteLargePng(const std::string& path) {
         FAILED(stream.p->InitializeFromFilename(widePath.c_str(), GENERIC_WRITE)) ||
         FAILED(factory.p->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder.p)) ||
         FAILED(encoder.p->Initialize(stream.p, WICBitmapEncoderNoCache)) ||
-        FAILED(encoder.p->CreateNewFrame(&frame.p, &options.p)) || FAILED(frame.p->Initialize(options.p)) ||
+        FAILED(encoder.p->CreateNewFrame(&frame.p, nullptr)) || FAILED(frame.p->Initialize(nullptr)) ||
         FAILED(frame.p->SetSize(kEdge, kEdge)) || FAILED(frame.p->SetPixelFormat(&format)))
         return false;
     const UINT bandRows = 64, stride = kEdge * 3;
@@ -56,17 +55,6 @@ bool WriteLargePng(const std::string& path) {
     }
     return SUCCEEDED(frame.p->Commit()) && SUCCEEDED(encoder.p->Commit());
 }
-
-struct LargePictureTest : ::testing::Test {
-    CleanSettingsKey clean;
-    std::string picture = ScratchFolder() + "\\large.png";
-    void SetUp() override {
-        CoInitialize(nullptr);
-        ASSERT_TRUE(WriteLargePng(picture));
-        ASSERT_TRUE(StoreImage(picture));
-    }
-    void TearDown() override { CoUninitialize(); }
-};
 
 DWORD WINAPI RunFullScreenSaver(LPVOID) { return static_cast<DWORD>(RunSaver(nullptr)); }
 
@@ -83,7 +71,11 @@ SIZE_T PrivateBytes() {
 // puff before the picture is on the screen, none while a fresh one
 // decodes; a key during that decode ends the saver's thread within 100 ms,
 // and once the abandoned decode has stopped nothing it took is left.
-TEST_F(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSaverAtOnce) {
+TEST(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSaverAtOnce) {
+    CleanSettingsKey clean;
+    const std::string picture = ScratchFolder() + "\\large.png";
+    CoInitialize(nullptr);  // for the writer
+    ASSERT_TRUE(WriteLargePng(picture) && StoreImage(picture));
     StoreSettings(RandomImage, 0, 0, 100, 200);
     host.instance = GetModuleHandleA(nullptr);
     const SIZE_T before = PrivateBytes();
@@ -116,6 +108,7 @@ TEST_F(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSa
     // The run itself leaves 3 to 4 MB in Wine's heaps; a decoder left
     // holding this picture would add 192 MB.
     EXPECT_LT(PrivateBytes(), before + (16 << 20)) << "from " << before << " bytes";
+    CoUninitialize();
 }
 
 }  // namespace

@@ -137,16 +137,15 @@ void Canvas::Fill(COLORREF colour) {
     DeleteObject(brush);
 }
 
-std::vector<COLORREF> Canvas::Pixels() const {
+PixelSurface Canvas::Surface() const {
     GdiFlush();
-    std::vector<COLORREF> pixels(bits(), bits() + width_ * height_);
-    for (COLORREF& pixel : pixels) pixel = ColourFromBufferValue(pixel);
-    return pixels;
+    PixelSurface surface(width_, height_);
+    for (int i = 0; i < width_ * height_; ++i) surface.Set(i % width_, i / width_, ColourFromBufferValue(bits()[i]));
+    return surface;
 }
 
-PixelSurface Canvas::Surface() const {
-    const std::vector<COLORREF> pixels = Pixels();
-    PixelSurface surface(width_, height_);
-    for (int i = 0; i < width_ * height_; ++i) surface.Set(i % width_, i / width_, pixels[i]);
-    return surface;
+int Canvas::Count(COLORREF colour) const {
+    GdiFlush();
+    return static_cast<int>(std::count_if(bits(), bits() + width_ * height_,
+                                          [&](uint32_t pixel) { return ColourFromBufferValue(pixel) == colour; }));
 }

@@ -62,13 +62,12 @@ public:
     explicit Canvas(const PixelSurface& picture);
     HDC dc() const { return dib_.dc(); }
     void Fill(COLORREF colour);
-    std::vector<COLORREF> Pixels() const;
     PixelSurface Surface() const;
-    COLORREF Pixel(int x, int y) const { return Pixels()[y * width_ + x]; }
-    int Count(COLORREF colour) const {
-        const std::vector<COLORREF> pixels = Pixels();
-        return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
+    COLORREF Pixel(int x, int y) const {
+        GdiFlush();
+        return ColourFromBufferValue(bits()[y * width_ + x]);
     }
+    int Count(COLORREF colour) const;
 
 private:
     uint32_t* bits() const { return static_cast<uint32_t*>(dib_.bits()); }  // 0x00RRGGBB
