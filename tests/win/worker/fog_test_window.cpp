@@ -1,7 +1,6 @@
 #include "fog_test_window.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include <gtest/gtest.h>
 

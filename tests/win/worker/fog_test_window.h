@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
