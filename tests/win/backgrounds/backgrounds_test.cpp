@@ -62,55 +62,36 @@ TEST(PaintBackground, EveryOtherModePaintsItsSource) {
     Canvas desktop(1, 1), surface(300, 100);
     PaintDesktop(desktop.dc());  // Wine's paints one colour, without wallpaper
     enum Shows { Picture, Desktop, Nothing };
-    const std::string pictures = "Z:" ZORV_TEST_PICTURES "/";
     const struct {
         const char* what;
         int32_t mode;
         const char* name;   // of the one image entry
         std::string entry;  // its data; no entry when empty
         Shows shows;
-        int tolerance;
     } cases[] = {
-        {"mode 1", DesktopBackground, "0", "", Desktop, 0},
-        {"BMP", RandomImage, "0", bmp + '\0', Picture, 0},
-        {"PNG", RandomImage, "0", pictures + "quadrants.png" + '\0', Picture, 0},
-        {"JPEG", RandomImage, "0", pictures + "quadrants.jpg" + '\0', Picture, 24},
+        {"mode 1", DesktopBackground, "0", "", Desktop},
+        {"a picture", RandomImage, "0", bmp + '\0', Picture},
         {"260 bytes without a zero", RandomImage, "0",  // the same file, with doubled separators
-         bmp.substr(0, 2) + std::string(260 - bmp.size(), '\\') + bmp.substr(2), Picture, 0},
-        {"a key without values", RandomImage, "0", "", Desktop, 0},
-        {"a gap in the list", RandomImage, "1", bmp + '\0', Desktop, 0},
-        {"a missing file", RandomImage, "0", folder + "\\gone.bmp", Desktop, 0},
-        {"mode 3", 3, "0", "", Nothing, 0},      {"mode -1", -1, "0", "", Nothing, 0},
-        {"mode INT_MIN", INT_MIN, "0", "", Nothing, 0}, {"mode INT_MAX", INT_MAX, "0", "", Nothing, 0},
+         bmp.substr(0, 2) + std::string(260 - bmp.size(), '\\') + bmp.substr(2), Picture},
+        {"a key without values", RandomImage, "0", "", Desktop},
+        {"a gap in the list", RandomImage, "1", bmp + '\0', Desktop},
+        {"a missing file", RandomImage, "0", folder + "\\gone.bmp", Desktop},
+        {"mode 3", 3, "0", "", Nothing},           {"mode -1", -1, "0", "", Nothing},
+        {"mode INT_MIN", INT_MIN, "0", "", Nothing}, {"mode INT_MAX", INT_MAX, "0", "", Nothing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         RegDeleteKeyA(HKEY_CURRENT_USER, kImagesKeyPath);
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kImagesKeyPath, &key));
-        const BYTE* data = reinterpret_cast<const BYTE*>(c.entry.data());
-        if (!c.entry.empty()) RegSetValueExA(key, c.name, 0, REG_BINARY, data, c.entry.size());
-        RegCloseKey(key);
+        RegistryKey key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kImagesKeyPath, key.place()));
+        if (!c.entry.empty()) WriteBinary(kImagesKeyPath, c.name, c.entry.data(), c.entry.size(), REG_BINARY);
         surface.Fill(kMagenta);
         theFog.BackgroundMode = c.mode;
         PaintBackground(window, surface.dc());
-        if (c.shows != Picture) {
+        if (c.shows == Picture)
+            ExpectQuadrants(surface.Surface(), 0);
+        else
             EXPECT_EQ(300 * 100, surface.Count(c.shows == Desktop ? desktop.Pixel(0, 0) : kMagenta));
-            continue;
-        }
-        // Upright and stretched over the whole window, distorted: never
-        // cropped or letter-boxed.
-        const struct {
-            int x, y;
-            COLORREF colour;
-        } probes[] = {{0, 0, kRed},   {70, 25, kRed},  {299, 0, kGreen},  {230, 25, kGreen},
-                      {0, 99, kBlue}, {70, 75, kBlue}, {299, 99, kWhite}, {230, 75, kWhite}};
-        for (const auto& probe : probes) {
-            const COLORREF seen = surface.Pixel(probe.x, probe.y);
-            for (int shift : {0, 8, 16})
-                EXPECT_NEAR(probe.colour >> shift & 0xFF, seen >> shift & 0xFF, c.tolerance)
-                    << probe.x << "," << probe.y << ": " << std::hex << seen;
-        }
     }
     DestroyWindow(window);
 }

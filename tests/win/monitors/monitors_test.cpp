@@ -73,26 +73,21 @@ struct LayoutTest : ::testing::Test {
     }
 };
 
-TEST_F(LayoutTest, MonitorAreasAreTheMonitorsInClientCoordinates) {
-    HWND saver = CreateSaverStandIn();
-    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, height, saver, nullptr, nullptr, nullptr);
-    std::vector<RECT> expected;
-    for (const RECT& m : monitors) expected.push_back(InWindow(m));
-    const std::string whole = Describe({{0, 0, width, height}});
-    EXPECT_EQ(Describe(expected), Describe(MonitorAreas(saver)));
-    EXPECT_EQ(whole, Describe(MonitorAreas(child))) << "a preview is one area, whatever it spans";
-    MoveWindow(saver, 100, 50, 200, 100, FALSE);  // on the primary alone: as on one screen
-    EXPECT_EQ(Describe({{0, 0, 200, 100}}), Describe(MonitorAreas(saver)));
-    MoveWindow(saver, all.left, all.top, width, height, FALSE);
-    UseMonitorFunctions({});  // as on 95 and NT 4.0
-    EXPECT_EQ(whole, Describe(MonitorAreas(saver)));
-}
-
+// The saver's areas are the monitors in client coordinates, a preview's
+// one whatever it spans. Every mode paints each monitor for itself and the
+// dead area black.
 // Mode 0: each monitor shows a window of its own colour with a white
 // marker near its top-left, over a magenta one that fills the dead area
-// too; the copy puts every pixel where the screen showed it, black outside.
-TEST_F(LayoutTest, ScreenImageCopiesEveryMonitorOneToOne) {
-    const COLORREF colours[] = {kRed, kGreen, kBlue};
+// too; the copy puts every pixel where the screen showed it. Mode 1: the
+// desktop painting on every monitor, on the whole window where the system
+// knows no monitors (Wine paints its desktop in one colour, and a
+// wallpaper set by a program reaches only its desktop process: where the
+// painting lands is what this can see, not how it is stretched). Mode 2: a
+// picture stretched to each monitor, one of its own while the list has
+// enough.
+TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
+    CleanSettingsKey clean;
+    const COLORREF colours[] = {kRed, kGreen, kBlue}, corners[] = {kRed, kGreen, kWhite, kBlue};  // clockwise
     ASSERT_LE(monitors.size(), 3u);
     const int kMarker = 4;
     std::vector<HWND> windows = {CreateSolidWindow(all.left, all.top, width, height, kMagenta)};
@@ -100,82 +95,55 @@ TEST_F(LayoutTest, ScreenImageCopiesEveryMonitorOneToOne) {
         const RECT& m = monitors[i];
         windows.push_back(CreateSolidWindow(m.left, m.top, m.right - m.left, m.bottom - m.top, colours[i]));
         windows.push_back(CreateSolidWindow(m.left + 7, m.top + 5, kMarker, kMarker, kWhite));
-    }
-    windows.push_back(CreateSaverStandIn());
-    PumpMessagesFor(300);
-    Canvas surface(width, height);
-    theFog.BackgroundMode = CurrentDesktopImage;
-    PaintBackground(windows.back(), surface.dc());
-
-    for (size_t i = 0; i < monitors.size(); ++i) {
-        const RECT m = InWindow(monitors[i]);
-        SCOPED_TRACE("monitor " + Describe({monitors[i]}));
-        EXPECT_EQ(colours[i], surface.Pixel(m.right - 1, m.bottom - 1));
-        EXPECT_EQ(colours[i], surface.Pixel(m.left + 6, m.top + 5)) << "left of the marker";
-        EXPECT_EQ(kWhite, surface.Pixel(m.left + 7, m.top + 5)) << "the marker's first pixel";
-        EXPECT_EQ(Area(m) - kMarker * kMarker, surface.Count(colours[i]));
-    }
-    EXPECT_EQ(static_cast<int>(monitors.size()) * kMarker * kMarker, surface.Count(kWhite));
-    EXPECT_EQ(deadArea, surface.Count(kBlack)) << "the dead area";
-    for (HWND window : windows) DestroyWindow(window);
-}
-
-// Mode 1: the desktop painting on every monitor, whatever its size; black
-// where no monitor is; the whole window where the system knows no monitors.
-// (Wine paints its desktop in one colour, and a wallpaper set by a program
-// reaches only its desktop process: where the painting lands is what this
-// can see, not how it is stretched.)
-TEST_F(LayoutTest, DesktopBackgroundCoversEveryMonitor) {
-    HWND saver = CreateSaverStandIn();
-    Canvas desktop(1, 1), surface(width, height);
-    PaintDesktop(desktop.dc());
-    const COLORREF painted = desktop.Pixel(0, 0);
-    ASSERT_NE(kBlack, painted);
-    theFog.BackgroundMode = DesktopBackground;
-    PaintBackground(saver, surface.dc());
-    EXPECT_EQ(Area(all) - deadArea, surface.Count(painted));
-    EXPECT_EQ(deadArea, surface.Count(kBlack)) << "the dead area";
-
-    UseMonitorFunctions({});
-    surface.Fill(kMagenta);
-    PaintBackground(saver, surface.dc());
-    EXPECT_EQ(width * height, surface.Count(painted)) << "without monitor functions";
-}
-
-// Mode 2: a picture stretched to each monitor, each monitor one of its own
-// while the list has enough; black where no monitor is.
-TEST_F(LayoutTest, RandomPicturesFillEveryMonitorWithOneOfTheirOwn) {
-    CleanSettingsKey clean;
-    const COLORREF corners[][4] = {{kRed, kGreen, kBlue, kWhite}, {kBlue, kWhite, kRed, kGreen},
-                                   {kGreen, kRed, kWhite, kBlue}};
-    ASSERT_LE(monitors.size(), 3u);
-    for (size_t i = 0; i < monitors.size(); ++i) {
         const std::string path = ScratchFolder() + "\\picture" + std::to_string(i) + ".bmp";
-        const COLORREF* c = corners[i];
-        ASSERT_TRUE(WriteBmp(path, c[0], c[1], c[2], c[3]));
+        const auto corner = [&](size_t k) { return corners[(k + i) % 4]; };  // picture i: the corners turned i places
+        ASSERT_TRUE(WriteBmp(path, corner(0), corner(1), corner(3), corner(2)));
         WriteBinary(kImagesKeyPath, std::to_string(i).c_str(), path.c_str(), static_cast<DWORD>(path.size() + 1), REG_SZ);
     }
     HWND saver = CreateSaverStandIn();
-    Canvas surface(width, height);
-    theFog.BackgroundMode = RandomImage;
-    PaintBackground(saver, surface.dc());
+    windows.push_back(saver);
+    HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, height, saver, nullptr, nullptr, nullptr);
+    std::vector<RECT> expected;
+    for (const RECT& m : monitors) expected.push_back(InWindow(m));
+    EXPECT_EQ(Describe(expected), Describe(MonitorAreas(saver)));
+    EXPECT_EQ(Describe({{0, 0, width, height}}), Describe(MonitorAreas(child))) << "a preview is one area";
+    PumpMessagesFor(300);
+    Canvas desktop(1, 1), screen(width, height), wallpaper(width, height), pictures(width, height);
+    PaintDesktop(desktop.dc());
+    const auto paint = [&](int32_t mode, Canvas& surface) {
+        theFog.BackgroundMode = mode;
+        PaintBackground(saver, surface.dc());
+        EXPECT_EQ(deadArea, surface.Count(kBlack)) << "the dead area in mode " << mode;
+    };
+    paint(CurrentDesktopImage, screen), paint(DesktopBackground, wallpaper), paint(RandomImage, pictures);
 
     std::vector<COLORREF> topLefts;
-    for (const RECT& monitor : monitors) {
-        const RECT m = InWindow(monitor);
-        SCOPED_TRACE("monitor " + Describe({monitor}));
-        const COLORREF topLeft = surface.Pixel(m.left, m.top);
-        const COLORREF* picture = nullptr;
-        for (const auto& c : corners)
-            if (c[0] == topLeft) picture = c;
-        ASSERT_TRUE(picture) << "no picture's corner at the monitor's top-left";
-        EXPECT_EQ(picture[1], surface.Pixel(m.right - 1, m.top));
-        EXPECT_EQ(picture[2], surface.Pixel(m.left, m.bottom - 1));
-        EXPECT_EQ(picture[3], surface.Pixel(m.right - 1, m.bottom - 1));
-        EXPECT_EQ(std::count(topLefts.begin(), topLefts.end(), topLeft), 0) << "two monitors show the same picture";
-        topLefts.push_back(topLeft);
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const RECT m = InWindow(monitors[i]);
+        SCOPED_TRACE("monitor " + Describe({monitors[i]}));
+        EXPECT_EQ(colours[i], screen.Pixel(m.left + 6, m.top + 5)) << "left of the marker";
+        EXPECT_EQ(kWhite, screen.Pixel(m.left + 7, m.top + 5)) << "the marker's first pixel";
+        EXPECT_EQ(Area(m) - kMarker * kMarker, screen.Count(colours[i]));
+        const COLORREF seen[] = {pictures.Pixel(m.left, m.top), pictures.Pixel(m.right - 1, m.top),
+                                 pictures.Pixel(m.right - 1, m.bottom - 1), pictures.Pixel(m.left, m.bottom - 1)};
+        const size_t turn = std::find(corners, corners + 4, seen[0]) - corners;
+        for (size_t k = 0; k < 4; ++k) EXPECT_EQ(corners[(k + turn) % 4], seen[k]) << "picture corner " << k;
+        EXPECT_EQ(std::count(topLefts.begin(), topLefts.end(), seen[0]), 0) << "two monitors show the same picture";
+        topLefts.push_back(seen[0]);
     }
-    EXPECT_EQ(deadArea, surface.Count(kBlack)) << "the dead area";
+    EXPECT_EQ(static_cast<int>(monitors.size()) * kMarker * kMarker, screen.Count(kWhite));
+    const COLORREF painted = desktop.Pixel(0, 0);
+    ASSERT_NE(kBlack, painted);
+    EXPECT_EQ(Area(all) - deadArea, wallpaper.Count(painted));
+    UseMonitorFunctions({});  // as on 95 and NT 4.0
+    wallpaper.Fill(kMagenta);
+    theFog.BackgroundMode = DesktopBackground;
+    PaintBackground(saver, wallpaper.dc());
+    EXPECT_EQ(width * height, wallpaper.Count(painted)) << "without monitor functions";
+    UseMonitorFunctions(SystemMonitorFunctions());
+    MoveWindow(saver, 100, 50, 200, 100, FALSE);  // on the primary alone: as on one screen
+    EXPECT_EQ(Describe({{0, 0, 200, 100}}), Describe(MonitorAreas(saver)));
+    for (HWND window : windows) DestroyWindow(window);
 }
 
 // On a scaled display the real saver is per-monitor aware and covers every
@@ -194,9 +162,6 @@ TEST_F(LayoutTest, ScaledDisplayIsCoveredPixelForPixel) {
     ASSERT_TRUE(PumpUntil([&] { return (saver = FindWindowA("WindowsScreenSaverClass", "Screen Saver")) != nullptr; },
                           15000));
     EXPECT_EQ(2, awareness(windowContext(saver))) << "DPI_AWARENESS_PER_MONITOR_AWARE";
-    RECT placed = {};
-    GetWindowRect(saver, &placed);
-    EXPECT_EQ(Describe({all}), Describe({placed}));
 
     Canvas desktop(1, 1), screen(width, height);
     PaintDesktop(desktop.dc());

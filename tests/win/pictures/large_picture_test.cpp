@@ -32,7 +32,6 @@ bool WriteLargePng(const std::string& path) {
     Com<IWICStream> stream;
     Com<IWICBitmapEncoder> encoder;
     Com<IWICBitmapFrameEncode> frame;
-    Com<IPropertyBag2> options;
     std::wstring widePath(path.begin(), path.end());
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
@@ -41,7 +40,7 @@ bool WriteLargePng(const std::string& path) {
         FAILED(stream.p->InitializeFromFilename(widePath.c_str(), GENERIC_WRITE)) ||
         FAILED(factory.p->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder.p)) ||
         FAILED(encoder.p->Initialize(stream.p, WICBitmapEncoderNoCache)) ||
-        FAILED(encoder.p->CreateNewFrame(&frame.p, &options.p)) || FAILED(frame.p->Initialize(options.p)) ||
+        FAILED(encoder.p->CreateNewFrame(&frame.p, nullptr)) || FAILED(frame.p->Initialize(nullptr)) ||
         FAILED(frame.p->SetSize(kEdge, kEdge)) || FAILED(frame.p->SetPixelFormat(&format)))
         return false;
     const UINT bandRows = 64, stride = kEdge * 3;
@@ -57,17 +56,6 @@ bool WriteLargePng(const std::string& path) {
     return SUCCEEDED(frame.p->Commit()) && SUCCEEDED(encoder.p->Commit());
 }
 
-struct LargePictureTest : ::testing::Test {
-    CleanSettingsKey clean;
-    std::string picture = ScratchFolder() + "\\large.png";
-    void SetUp() override {
-        CoInitialize(nullptr);
-        ASSERT_TRUE(WriteLargePng(picture));
-        ASSERT_TRUE(StoreImage(picture));
-    }
-    void TearDown() override { CoUninitialize(); }
-};
-
 DWORD WINAPI RunFullScreenSaver(LPVOID) { return static_cast<DWORD>(RunSaver(nullptr)); }
 
 // Under Wine the handle and GDI counts read 0; what a decode left behind
@@ -79,25 +67,15 @@ SIZE_T PrivateBytes() {
     return memory.PagefileUsage;
 }
 
-bool ThreadIsHeld(HANDLE thread) {
-    const DWORD previous = SuspendThread(thread);
-    ResumeThread(thread);
-    return previous != 0 && previous != static_cast<DWORD>(-1);
-}
-
-std::vector<COLORREF> WindowPixels(HWND window) {
-    Canvas copy(320, 240);
-    HDC dc = GetDC(window);
-    copy.CopyFrom(dc);
-    ReleaseDC(window, dc);
-    return copy.Pixels();
-}
-
 // A full-screen run in this process, with a refresh due every second: no
 // puff before the picture is on the screen, none while a fresh one
 // decodes; a key during that decode ends the saver's thread within 100 ms,
 // and once the abandoned decode has stopped nothing it took is left.
-TEST_F(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSaverAtOnce) {
+TEST(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSaverAtOnce) {
+    CleanSettingsKey clean;
+    const std::string picture = ScratchFolder() + "\\large.png";
+    CoInitialize(nullptr);  // for the writer
+    ASSERT_TRUE(WriteLargePng(picture) && StoreImage(picture));
     StoreSettings(RandomImage, 0, 0, 100, 200);
     host.instance = GetModuleHandleA(nullptr);
     const SIZE_T before = PrivateBytes();
@@ -106,9 +84,7 @@ TEST_F(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSa
     // The window shows before its creation has made the worker.
     ASSERT_TRUE(PumpUntil([&] { return (window = FindWindowA(kSaverClassName, kFullScreenTitle)) && theFog.WorkerThread; },
                           10000));
-    HANDLE worker = nullptr;
-    DuplicateHandle(GetCurrentProcess(), theFog.WorkerThread, GetCurrentProcess(), &worker, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
+    HANDLE worker = DuplicateOf(theFog.WorkerThread);
     PumpMessagesFor(300);
     ASSERT_EQ(1, PictureThreadsRunning()) << "the picture is not being decoded";
     ASSERT_EQ(0u, theFog.BackgroundPainted) << "the picture came too soon for this test";
@@ -117,10 +93,10 @@ TEST_F(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSa
 
     ASSERT_TRUE(PumpUntil([] { return theFog.BackgroundPainted != 0; }, 20000)) << "the picture never came";
     ASSERT_TRUE(PumpUntil([] { return theFog.BackgroundPainted == 0; }, 5000)) << "no refresh";
-    const std::vector<COLORREF> refreshBegun = WindowPixels(window);
+    const PixelSurface refreshBegun = WindowSurface(window, 320, 240);
     PumpMessagesFor(300);
     ASSERT_EQ(0u, theFog.BackgroundPainted) << "the fresh picture came too soon for this test";
-    EXPECT_TRUE(refreshBegun == WindowPixels(window)) << "puffs landed on the background being replaced";
+    EXPECT_TRUE(refreshBegun == WindowSurface(window, 320, 240)) << "puffs landed on the background being replaced";
 
     const DWORD start = GetTickCount();
     PostMessageA(window, WM_KEYDOWN, VK_SHIFT, 0);
@@ -132,6 +108,7 @@ TEST_F(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSa
     // The run itself leaves 3 to 4 MB in Wine's heaps; a decoder left
     // holding this picture would add 192 MB.
     EXPECT_LT(PrivateBytes(), before + (16 << 20)) << "from " << before << " bytes";
+    CoUninitialize();
 }
 
 }  // namespace

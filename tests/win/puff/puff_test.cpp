@@ -5,33 +5,9 @@
 
 #include "../../native/puff_test_support.h"
 #include "fog/fog_engine.h"
-#include "test_support.h"
+#include "fog_test_window.h"
 
 namespace {
-
-// A picture in a top-down 32-bit DIB section selected into a memory DC.
-struct DibSurface {
-    const int32_t width, height;
-    HDC dc = CreateCompatibleDC(nullptr);
-    uint32_t* pixels = nullptr;  // 0x00RRGGBB
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    explicit DibSurface(const PixelSurface& image) : width(image.Width()), height(image.Height()) {
-        for (int32_t i = 0; i < width * height; ++i) pixels[i] = BufferValueFromColour(image.Get(i % width, i / width));
-    }
-    ~DibSurface() {
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    PixelSurface Read() {
-        GdiFlush();
-        PixelSurface image(width, height);
-        for (int32_t i = 0; i < width * height; ++i) image.Set(i % width, i / width, ColourFromBufferValue(pixels[i]));
-        return image;
-    }
-};
 
 TEST(PuffGdi, BothPathsDrawWhatThePlainRulesDraw) {
     const struct {
@@ -51,19 +27,19 @@ TEST(PuffGdi, BothPathsDrawWhatThePlainRulesDraw) {
     for (uint32_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const auto& c = cases[i];
         const PixelSurface start = Noise(160, 120, i);
-        DibSurface dib(start);
+        Canvas dib(start);
         theFog.Density = c.density;
         theFog.Power = c.power;
         theFog.MixPix = c.mix;
         SRand(i);
-        c.buffer ? theFog.FogPuffBuffer(dib.dc, c.x, c.y, c.radius) : theFog.FogPuffPixels(dib.dc, c.x, c.y, c.radius);
+        c.buffer ? theFog.FogPuffBuffer(dib.dc(), c.x, c.y, c.radius) : theFog.FogPuffPixels(dib.dc(), c.x, c.y, c.radius);
         const uint32_t gdiNext = RandState();
         PixelSurface expected = start;
         SRand(i);
         PlainPuff(expected, c.buffer, c.x, c.y, c.radius, {c.density, c.power, c.mix});
-        EXPECT_TRUE(expected == dib.Read()) << "case " << i;
+        EXPECT_TRUE(expected == dib.Surface()) << "case " << i;
         EXPECT_EQ(RandState(), gdiNext) << "the generator ended elsewhere, case " << i;
-        EXPECT_TRUE(c.radius > 1 || start == dib.Read()) << "case " << i;
+        EXPECT_TRUE(c.radius > 1 || start == dib.Surface()) << "case " << i;
     }
 }
 

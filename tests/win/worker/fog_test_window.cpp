@@ -1,7 +1,8 @@
 #include "fog_test_window.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include <gtest/gtest.h>
 
 #include "core/bmp_file.h"
 #include "core/settings_values.h"
@@ -83,28 +84,67 @@ HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour) {
                          solid.hInstance, nullptr);
 }
 
-Canvas::Canvas(int width, int height, COLORREF colour) : width_(width), height_(height) {
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down
-    dc_ = CreateCompatibleDC(nullptr);
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bits_ = static_cast<uint32_t*>(bits);
-    replaced_ = SelectObject(dc_, bitmap_);
+HANDLE DuplicateOf(HANDLE handle) {
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return copy;
+}
+
+bool ThreadIsHeld(HANDLE thread) {
+    const DWORD previous = SuspendThread(thread);
+    ResumeThread(thread);
+    return previous != 0 && previous != static_cast<DWORD>(-1);
+}
+
+PixelSurface WindowSurface(HWND window, int width, int height) {
+    Canvas copy(width, height);
+    WindowDC dc(window);
+    BitBlt(copy.dc(), 0, 0, width, height, dc.get(), 0, 0, SRCCOPY);
+    return copy.Surface();
+}
+
+void ExpectQuadrants(const PixelSurface& seen, int tolerance) {
+    const int right = seen.Width() - 1, bottom = seen.Height() - 1, nearX = right / 2 - 10, nearY = bottom / 2 - 5;
+    const COLORREF colours[] = {kRed, kGreen, kBlue, kWhite};
+    for (int q = 0; q < 4; ++q) {  // each quadrant's outer corner, and a point near the centre
+        for (const POINT probe : {POINT{q % 2 * right, q / 2 * bottom}, POINT{nearX + q % 2 * 20, nearY + q / 2 * 10}}) {
+            const uint32_t colour = seen.Get(probe.x, probe.y);
+            for (int shift : {0, 8, 16})
+                EXPECT_NEAR(colours[q] >> shift & 0xFF, colour >> shift & 0xFF, tolerance)
+                    << probe.x << "," << probe.y << ": " << std::hex << colour;
+        }
+    }
+}
+
+Canvas::Canvas(int width, int height, COLORREF colour)
+    : width_(width),
+      height_(height),
+      format_{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}},  // top-down
+      dib_(nullptr, format_) {
     Fill(colour);
+}
+
+Canvas::Canvas(const PixelSurface& picture) : Canvas(picture.Width(), picture.Height()) {
+    GdiFlush();  // the fill first
+    for (int i = 0; i < width_ * height_; ++i) bits()[i] = BufferValueFromColour(picture.Get(i % width_, i / width_));
 }
 
 void Canvas::Fill(COLORREF colour) {
     HBRUSH brush = CreateSolidBrush(colour);
     RECT all = {0, 0, width_, height_};
-    FillRect(dc_, &all, brush);
+    FillRect(dc(), &all, brush);
     DeleteObject(brush);
 }
 
-// The pixels as COLORREF values (the bitmap holds 0x00RRGGBB).
-std::vector<COLORREF> Canvas::Pixels() const {
+PixelSurface Canvas::Surface() const {
     GdiFlush();
-    std::vector<COLORREF> pixels(bits_, bits_ + width_ * height_);
-    for (COLORREF& pixel : pixels) pixel = RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
-    return pixels;
+    PixelSurface surface(width_, height_);
+    for (int i = 0; i < width_ * height_; ++i) surface.Set(i % width_, i / width_, ColourFromBufferValue(bits()[i]));
+    return surface;
+}
+
+int Canvas::Count(COLORREF colour) const {
+    GdiFlush();
+    return static_cast<int>(std::count_if(bits(), bits() + width_ * height_,
+                                          [&](uint32_t pixel) { return ColourFromBufferValue(pixel) == colour; }));
 }

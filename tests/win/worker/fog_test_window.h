@@ -5,14 +5,15 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "core/pixel_surface.h"
 #include "test_support.h"
+#include "win32/scoped_handles.h"
 
 struct FogWindowLog {
     std::atomic<int> paints{0};  // erases that found a background due
@@ -38,34 +39,38 @@ bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLO
               COLORREF bottomRight);
 // A visible popup of one colour.
 HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour);
-
-// A 32-bit top-down off-screen picture with its own device context.
-class Canvas {
-public:
-    Canvas(int width, int height, COLORREF colour = RGB(255, 0, 255));
-    ~Canvas() { SelectObject(dc_, replaced_); DeleteObject(bitmap_); DeleteDC(dc_); }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    HDC dc() const { return dc_; }
-    void Fill(COLORREF colour);
-    void CopyFrom(HDC source) { BitBlt(dc_, 0, 0, width_, height_, source, 0, 0, SRCCOPY); }
-    std::vector<COLORREF> Pixels() const;
-    COLORREF Pixel(int x, int y) const { return Pixels()[y * width_ + x]; }
-    int Count(COLORREF colour) const {
-        const std::vector<COLORREF> pixels = Pixels();
-        return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
-    }
-
-private:
-    int width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ replaced_;
-    uint32_t* bits_ = nullptr;
-};
+HANDLE DuplicateOf(HANDLE handle);
+// Whether the thread was created suspended and never resumed.
+bool ThreadIsHeld(HANDLE thread);
+// The window's pixels, as the worker sees them.
+PixelSurface WindowSurface(HWND window, int width, int height);
+// A picture of WriteBmp's red, green, blue and white quadrants, stretched
+// upright over the whole size (distorted, never cropped or letter-boxed).
+void ExpectQuadrants(const PixelSurface& seen, int tolerance);
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
+
+// A 32-bit top-down off-screen picture with its own device context.
+class Canvas {
+public:
+    Canvas(int width, int height, COLORREF colour = kMagenta);
+    explicit Canvas(const PixelSurface& picture);
+    HDC dc() const { return dib_.dc(); }
+    void Fill(COLORREF colour);
+    PixelSurface Surface() const;
+    COLORREF Pixel(int x, int y) const {
+        GdiFlush();
+        return ColourFromBufferValue(bits()[y * width_ + x]);
+    }
+    int Count(COLORREF colour) const;
+
+private:
+    uint32_t* bits() const { return static_cast<uint32_t*>(dib_.bits()); }  // 0x00RRGGBB
+    int width_, height_;
+    BITMAPINFO format_;
+    DibCanvas dib_;
+};

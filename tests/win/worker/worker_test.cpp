@@ -18,19 +18,6 @@ struct FogSaverProcTest : ::testing::Test {
     bool stored = WriteBmp(picture, kRed, kRed, kRed, kRed) && StoreImage(picture);  // for mode 2
 };
 
-HANDLE DuplicateOf(HANDLE handle) {
-    HANDLE copy = nullptr;
-    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    return copy;
-}
-
-// Whether the thread was created suspended and never resumed.
-bool ThreadIsHeld(HANDLE thread) {
-    DWORD previous = SuspendThread(thread);
-    ResumeThread(thread);
-    return previous != 0 && previous != static_cast<DWORD>(-1);
-}
-
 TEST_F(FogSaverProcTest, OnlyTheFirstErasePaintsAndLetsTheHeldWorkerRun) {
     const struct {
         const char* what;
@@ -77,67 +64,48 @@ TEST_F(FogSaverProcTest, TheRefreshPeriodCountsFromBeforeTheRefresh) {
     EXPECT_TRUE(gap > 300 && gap < 900) << gap << " ms";
 }
 
-// The worker clears the flag at the very start of a refresh and then waits
-// in UpdateWindow for the window's thread; holding the close back until
-// then makes the stop and the refresh meet every time.
-TEST_F(FogSaverProcTest, CloseServesARefreshThatHasJustBegun) {
-    StoreSettings(DesktopBackground, 0, 0, 10);
-    for (int round = 0; round < 3; ++round) {
-        FogWindowLog log;
-        log.beforeClose = [] {
-            for (DWORD start = GetTickCount(); theFog.BackgroundPainted && GetTickCount() - start < 5000;) Sleep(1);
-            Sleep(100);  // the worker is now inside UpdateWindow
-        };
-        HWND window = CreateFogWindow(log, 200, 150, true);
-        ASSERT_TRUE(PumpUntil([&] { return log.paints > 0; }, 5000)) << "the first paint never came";
-        SendMessageA(window, WM_CLOSE, 0, 0);  // a hang ends in the test's time-out
-        EXPECT_EQ(1, log.erasesDuringClose) << "round " << round << ": the refresh was not painted during the close";
-    }
-}
-
 // Closes at many moments, with a refresh due in every cycle: before the
 // first erase, during a refresh, between puffs. Mode 0's paint hides the
 // window for 2 s, so a refresh begun meanwhile does not wait for it. A
-// Ray of 0 leaves no radius to draw: the worker skips its puffs.
+// Ray of 0 leaves no radius to draw: the worker skips its puffs. The
+// worker clears the flag at the very start of a refresh and then waits in
+// UpdateWindow for the window's thread; holding a close back until then
+// makes the stop and the refresh meet every time, and the close must
+// paint that refresh.
 TEST_F(FogSaverProcTest, ClosesAtAnyMomentEndPromptlyAlsoBeforeTheFirstErase) {
     const struct {
         DWORD mode, delay, closeAfterMs;
         bool visible;
         DWORD ray;
-    } cases[] = {{DesktopBackground, 0, 0, false, 20},  // never erased: the held worker must still end
-                 {DesktopBackground, 0, 30, true, 20}, {DesktopBackground, 5, 1300, true, 20},
-                 {RandomImage, 0, 1050, true, 20},     {3, 0, 1200, true, 0},
-                 {CurrentDesktopImage, 0, 0, true, 20}, {CurrentDesktopImage, 0, 3300, true, 20}};
+        bool atRefresh;
+    } cases[] = {{DesktopBackground, 0, 0, false, 20, false},  // never erased: the held worker must still end
+                 {DesktopBackground, 0, 30, true, 20, false},   {DesktopBackground, 5, 1300, true, 20, false},
+                 {RandomImage, 0, 1050, true, 20, false},       {3, 0, 1200, true, 0, false},
+                 {CurrentDesktopImage, 0, 0, true, 20, false},  {CurrentDesktopImage, 0, 3300, true, 20, false},
+                 {DesktopBackground, 0, 300, true, 10, true},   {DesktopBackground, 0, 300, true, 10, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << ", close after " << c.closeAfterMs << " ms");
         StoreSettings(c.mode, c.delay, 0, c.ray);
         FogWindowLog log;
+        DWORD start = 0;
+        if (c.atRefresh)
+            log.beforeClose = [&] {
+                while (theFog.BackgroundPainted && GetTickCount() - start < 5000) Sleep(1);
+                Sleep(100);  // the worker is now inside UpdateWindow
+                start = GetTickCount();
+            };
         HWND window = CreateFogWindow(log, 240, 160, c.visible);
         HANDLE worker = DuplicateOf(theFog.WorkerThread);
         PumpMessagesFor(c.closeAfterMs);
-        const DWORD start = GetTickCount();
+        start = GetTickCount();
         SendMessageA(window, WM_CLOSE, 0, 0);
         // Mode 0 may have to finish a refresh with its 2 s pause.
         EXPECT_LT(GetTickCount() - start, c.mode == CurrentDesktopImage ? 7000u : 1000u);
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0));
         EXPECT_LE(log.deepestErase, 2) << "a background was painted inside the painting of another";
+        EXPECT_TRUE(!c.atRefresh || log.erasesDuringClose == 1) << "the refresh was not painted during the close";
         CloseHandle(worker);
     }
-}
-
-// The window's pixels, as the worker sees them.
-std::vector<COLORREF> Snapshot(HWND window, int width, int height) {
-    Canvas copy(width, height);
-    HDC dc = GetDC(window);
-    copy.CopyFrom(dc);
-    ReleaseDC(window, dc);
-    return copy.Pixels();
-}
-
-PixelSurface AsSurface(const std::vector<COLORREF>& pixels, int width, int height) {
-    PixelSurface surface(width, height);
-    for (int i = 0; i < width * height; ++i) surface.Set(i % width, i / width, pixels[i]);
-    return surface;
 }
 
 // The first puff of a run is the one the rules draw from a seed taken at
@@ -156,18 +124,17 @@ TEST_F(FogSaverProcTest, PuffsFollowTheCreationTickOnThePathTheDisplayCallsFor) 
         const DWORD createdBefore = GetTickCount();
         theFog.TrueColor = trueColor;  // read anew before every puff
         ASSERT_TRUE(PumpUntil([&] { return theFog.BackgroundPainted != 0; }, 5000));  // the picture arrives later
-        const std::vector<COLORREF> before = Snapshot(window, width, height);
-        ASSERT_TRUE(PumpUntil([&] { return Snapshot(window, width, height) != before; }, 5000));
-        std::vector<COLORREF> settled = Snapshot(window, width, height), now;
-        while (PumpMessagesFor(150), (now = Snapshot(window, width, height)) != settled) settled = now;  // the whole puff
-        const PixelSurface after = AsSurface(settled, width, height);
+        const PixelSurface before = WindowSurface(window, width, height);
+        ASSERT_TRUE(PumpUntil([&] { return WindowSurface(window, width, height) != before; }, 5000));
+        PixelSurface after = WindowSurface(window, width, height), now = after;
+        while (PumpMessagesFor(150), (now = WindowSurface(window, width, height)) != after) after = now;  // the whole puff
         SendMessageA(window, WM_CLOSE, 0, 0);
         int matches = 0, otherPathMatches = 0;
         for (DWORD tick = createdAfter; tick <= createdBefore; ++tick) {
             for (bool buffer : {true, false}) {
-                PixelSurface expected = AsSurface(before, width, height);
+                PixelSurface expected = before;
                 SRand(tick);
-                for (int puff = 0; puff < 5 && expected == AsSurface(before, width, height); ++puff) {
+                for (int puff = 0; puff < 5 && expected == before; ++puff) {
                     const int32_t radius = Rand() % 40, y = Rand() % height, x = Rand() % width;
                     PlainPuff(expected, buffer, x, y, radius, {10, 2.0, 1});
                 }
