@@ -7,6 +7,7 @@
 #include "../resources/resource.h"
 #include "host_state.h"
 #include "../win32/library_entry.h"
+#include "../win32/monitors.h"
 #include "password.h"
 
 namespace {
@@ -27,28 +28,8 @@ struct SaverPlacement {
     RECT rect;  // left, top, right, bottom in the parent's (or the screen's) coordinates
 };
 
-RECT ScreenClipBox() {
-    RECT box = {0, 0, 0, 0};
-    HDC screen = GetDC(nullptr);
-    if (!screen) return box;
-    GetClipBox(screen, &box);
-    ReleaseDC(nullptr, screen);
-    return box;
-}
-
-// Some systems report no virtual screen; the screen's device context still
-// knows how large the display is.
-RECT VirtualScreenRect() {
-    int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    if (width == 0 || height == 0) return ScreenClipBox();
-    return RECT{left, top, left + width, top + height};
-}
-
 SaverPlacement FullScreenPlacement() {
-    return SaverPlacement{nullptr, kFullScreenExStyle, kFullScreenStyle, kFullScreenTitle, VirtualScreenRect()};
+    return SaverPlacement{nullptr, kFullScreenExStyle, kFullScreenStyle, kFullScreenTitle, VirtualScreen()};
 }
 
 SaverPlacement PreviewPlacement(HWND parent) {

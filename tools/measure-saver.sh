@@ -16,6 +16,7 @@ dist=$(realpath -m "${ZORV_DIST:-dist}")
 figures=$(realpath "$root/win/bench/saver_figures.exe")
 
 source tools/wine-session.sh
+source tools/measure-common.sh
 wine_session_start "$root/measure-session"
 export ZORV_DIST="$dist"
 
@@ -24,22 +25,15 @@ wine "$figures" all
 # Peak memory: the strongest fog on a screen-sized picture for a while.
 picture=$(realpath "$root/measure-session")/picture.jpg
 convert -size 1024x768 plasma:fractal -quality 90 "$picture"
-key='HKCU\SOFTWARE\Zorv'
-for setting in Density=10 Power=200 MixPix=1 Ray=100 BackgroundMode=2 Delay=0 Timeout=4294967295; do
-  wine reg add "$key" /v "${setting%=*}" /t REG_DWORD /d "${setting#*=}" /f >/dev/null
-done
-wine reg add "$key\\Images" /v 0 /t REG_SZ /d "$(winepath -w "$picture")" /f >/dev/null
-
+store_strongest_fog "$picture"
 wine "$dist/zorv.scr" /s &
 saver=$!
 sleep 10
-hwm=$(sed -n 's/^VmHWM:[[:space:]]*//p' "/proc/$saver/status" 2>/dev/null || true)
-rss=$(sed -n 's/^VmRSS:[[:space:]]*//p' "/proc/$saver/status" 2>/dev/null || true)
 if grep -qa zorv.scr "/proc/$saver/cmdline" 2>/dev/null; then
-  echo "peak memory of the zorv.scr process (Wine's included) after 10 s, largest settings, 1024x768 JPEG: VmHWM $hwm (VmRSS $rss)"
+  echo "peak memory of the zorv.scr process (Wine's included) after 10 s, largest settings, 1024x768 JPEG:" \
+       "VmHWM $(process_memory "$saver" VmHWM) (VmRSS $(process_memory "$saver" VmRSS))"
 else
   echo "peak memory: the zorv.scr process was not found"
 fi
-wine "$figures" close || kill "$saver" 2>/dev/null || true
-wait "$saver" 2>/dev/null || true
-wine reg delete "$key" /f >/dev/null 2>&1 || true
+close_saver "$figures" "$saver"
+forget_settings

@@ -55,12 +55,17 @@ std::vector<RECT> MonitorAreas(HWND window) {
 
 RECT VirtualScreen() {
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    RECT screen = {};
+    RECT screen = {0, 0, 0, 0};
     if (width && height) {
         const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
         SetRect(&screen, left, top, left + width, top + height);
-    } else {
-        GetClientRect(GetDesktopWindow(), &screen);  // 95 and NT 4.0: one screen at the origin
+        return screen;
+    }
+    // 95 and NT 4.0 report no virtual screen; the screen's device context
+    // still knows how large the display is.
+    if (HDC whole = GetDC(nullptr)) {
+        GetClipBox(whole, &screen);
+        ReleaseDC(nullptr, whole);
     }
     return screen;
 }

@@ -31,5 +31,6 @@ MonitorFunctions SystemMonitorFunctions();
 void UseMonitorFunctions(const MonitorFunctions& functions);
 
 // The virtual screen in screen coordinates: every monitor's union, or the
-// desktop window where the system has no virtual-screen metrics.
+// screen device context's clip box where the system has no virtual-screen
+// metrics.
 RECT VirtualScreen();
