@@ -17,27 +17,51 @@ int Rand();
 // The calling thread's generator state, as SRand() would set it.
 uint32_t RandState();
 
-// For hot loops: draws from a local copy of the calling thread's state and
-// hands it back when it goes out of scope. The values are exactly those
-// that Rand() would have given, in the same order; taking them two at a
-// time lets the second not wait for the first.
+// The state after `steps` draws is state * multiplier + increment.
+struct RandJump {
+    uint32_t multiplier;
+    uint32_t increment;
+};
+constexpr RandJump RandJumpOf(int steps) {
+    RandJump jump{1u, 0u};
+    for (int i = 0; i < steps; ++i) jump = {jump.multiplier * 214013u, jump.increment * 214013u + 2531011u};
+    return jump;
+}
+
 struct RandPair {
     int first;
     int second;
 };
+struct RandPairs {
+    RandPair one;
+    RandPair two;
+};
+
+// For hot loops: draws from a local copy of the calling thread's state and
+// hands it back when it goes out of scope. The values are exactly those
+// that Rand() would have given, in the same order; each value of a call
+// comes straight from the state before the call, so that none waits for
+// another. Always inlined, the destructor too: the SSE2 kernel of the i686
+// build (compiled for other instructions than the rest) could not call
+// them cheaply, and inlined, the state never leaves a register in a loop.
 class RandSequence {
 public:
-    RandSequence() : state_(RandState()) {}
-    ~RandSequence() { SRand(state_); }
+    [[gnu::always_inline]] RandSequence() : state_(RandState()) {}
+    [[gnu::always_inline]] ~RandSequence() { SRand(state_); }
     RandSequence(const RandSequence&) = delete;
     RandSequence& operator=(const RandSequence&) = delete;
 
-    // Always inlined: the SSE2 kernel of the i686 build (compiled for
-    // other instructions than the rest) could not call it cheaply.
     [[gnu::always_inline]] RandPair NextPair() {
-        const uint32_t first = state_ * kMultiplier + kIncrement;
-        state_ = state_ * kMultiplierTwice + kIncrementTwice;
-        return {static_cast<int>((first >> 16) & 0x7FFFu), static_cast<int>((state_ >> 16) & 0x7FFFu)};
+        const int first = After<1>();
+        const int second = After<2>();
+        state_ = Advance<2>();
+        return {first, second};
+    }
+
+    [[gnu::always_inline]] RandPairs NextTwoPairs() {
+        const RandPairs pairs = {{After<1>(), After<2>()}, {After<3>(), After<4>()}};
+        state_ = Advance<4>();
+        return pairs;
     }
 
     // The first value of the pair that NextPair() will give kPairs calls
@@ -45,24 +69,19 @@ public:
     // that value selects ahead of time.
     template <int kPairs>
     [[gnu::always_inline]] int PeekFirstAhead() const {
-        constexpr Jump jump = JumpOf(2 * kPairs + 1);
-        return static_cast<int>(((state_ * jump.multiplier + jump.increment) >> 16) & 0x7FFFu);
+        return After<2 * kPairs + 1>();
     }
 
 private:
-    struct Jump {
-        uint32_t multiplier;
-        uint32_t increment;
-    };
-    // The state after `steps` draws is state * multiplier + increment.
-    static constexpr Jump JumpOf(int steps) {
-        Jump jump{1u, 0u};
-        for (int i = 0; i < steps; ++i) jump = {jump.multiplier * kMultiplier, jump.increment * kMultiplier + kIncrement};
-        return jump;
+    template <int kSteps>
+    [[gnu::always_inline]] uint32_t Advance() const {
+        constexpr RandJump jump = RandJumpOf(kSteps);
+        return state_ * jump.multiplier + jump.increment;
     }
-    static constexpr uint32_t kMultiplier = 214013u;
-    static constexpr uint32_t kIncrement = 2531011u;
-    static constexpr uint32_t kMultiplierTwice = kMultiplier * kMultiplier;
-    static constexpr uint32_t kIncrementTwice = kIncrement * kMultiplier + kIncrement;
+    // The value the kSteps-th draw from here gives.
+    template <int kSteps>
+    [[gnu::always_inline]] int After() const {
+        return static_cast<int>((Advance<kSteps>() >> 16) & 0x7FFFu);
+    }
     uint32_t state_;
 };
