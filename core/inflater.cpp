@@ -1,6 +1,7 @@
 #include "inflater.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -61,55 +62,62 @@ bool Inflater::Fail() {
     return false;
 }
 
-// Past the input's end zero bits fill in, so that a look-ahead near the
-// end works; Take refuses to hand one out.
-void Inflater::Need(int bits) {
+// Fills the bit buffer well beyond `bits` while the input lasts, so that
+// most calls find enough bits already there; past the input's end zero
+// bits fill in, so that a look-ahead near the end works, and Take and
+// Decode refuse to hand one of them out.
+void Inflater::Refill(int bits) {
     while (bitCount_ < bits) {
-        uint64_t byte = 0;
         if (piece_ == pieceEnd_ && !inputEnded_) {
-            const size_t size = input_.NextPiece(&piece_);
-            if (size) {
-                pieceEnd_ = piece_ + size;
-            } else {
-                inputEnded_ = true;
-                piece_ = pieceEnd_ = nullptr;
-            }
+            const uint8_t* next = nullptr;
+            const size_t size = input_.NextPiece(&next);
+            inputEnded_ = size == 0;
+            piece_ = pieceEnd_ = nullptr;
+            if (size) piece_ = next, pieceEnd_ = next + size;
         }
-        if (piece_ != pieceEnd_)
-            byte = *piece_++;
-        else
+        if (piece_ == pieceEnd_) {
             paddedBits_ += 8;
-        bits_ |= byte << bitCount_;
-        bitCount_ += 8;
+            bitCount_ += 8;
+            continue;
+        }
+        while (bitCount_ <= 56 && piece_ != pieceEnd_) {
+            bits_ |= uint64_t{*piece_++} << bitCount_;
+            bitCount_ += 8;
+        }
     }
 }
 
-bool Inflater::Take(int bits, uint32_t& value) {
-    Need(bits);
+bool Inflater::Consume(int bits) {
     if (bits > bitCount_ - paddedBits_) return Fail();
-    value = static_cast<uint32_t>(bits_ & ((uint64_t{1} << bits) - 1));
     bits_ >>= bits;
     bitCount_ -= bits;
     return true;
 }
 
+bool Inflater::Take(int bits, uint32_t& value) {
+    Need(bits);
+    value = static_cast<uint32_t>(bits_ & ((uint64_t{1} << bits) - 1));
+    return Consume(bits);
+}
+
 bool Inflater::Decode(const Code& code, uint32_t& symbol) {
     Need(kMaxCodeBits);
     const uint16_t entry = code.fast[bits_ & ((1u << Code::kFastBits) - 1)];
-    uint32_t unused;
-    if (entry) {
-        symbol = entry >> 4;
-        return Take(entry & 15, unused);
-    }
-    // Canonical codes of one length are consecutive numbers, and each
-    // length's first code follows the previous length's last, doubled.
+    if (!entry) return DecodeLong(code, symbol);
+    symbol = entry >> 4;
+    return Consume(entry & 15);
+}
+
+// Canonical codes of one length are consecutive numbers, and each length's
+// first code follows the previous length's last, doubled.
+bool Inflater::DecodeLong(const Code& code, uint32_t& symbol) {
     int32_t first = 0, index = 0, value = 0;
     for (int bits = 1; bits <= kMaxCodeBits; ++bits) {
         value |= static_cast<int32_t>(bits_ >> (bits - 1) & 1);
         const int32_t count = code.counts[bits];
         if (value - first < count) {
             symbol = code.symbols[index + value - first];
-            return Take(bits, unused);
+            return Consume(bits);
         }
         index += count;
         first = (first + count) << 1;
@@ -215,34 +223,49 @@ bool Inflater::StartCopy(uint32_t lengthSymbol) {
     return true;
 }
 
+// The output goes straight to `into`; copies reach back into it, and past
+// its start into the window, which takes the output's last 32 KB at the end.
 bool Inflater::Read(uint8_t* into, size_t count) {
     uint8_t* out = into;
     uint8_t* const end = into + count;
-    uint8_t* const window = window_.data();
+    const uint8_t* const window = window_.data();
     while (out < end) {
         if (copyLength_) {
-            const uint32_t length = static_cast<uint32_t>(std::min<size_t>(copyLength_, end - out));
+            uint32_t length = static_cast<uint32_t>(std::min<size_t>(copyLength_, end - out));
             copyLength_ -= length;
             produced_ += length;
-            uint32_t from = (windowAt_ - copyDistance_) & kWindowMask;
-            for (uint32_t i = 0; i < length; ++i) {
-                const uint8_t byte = window[from];
-                window[windowAt_] = byte;
-                *out++ = byte;
-                from = (from + 1) & kWindowMask;
-                windowAt_ = (windowAt_ + 1) & kWindowMask;
+            const size_t written = out - into;
+            if (copyDistance_ > written) {  // starts in the window
+                const uint32_t back = static_cast<uint32_t>(copyDistance_ - written);
+                const uint32_t fromWindow = std::min(length, back);
+                for (uint32_t i = 0, from = windowAt_ - back; i < fromWindow; ++i)
+                    *out++ = window[(from + i) & kWindowMask];
+                length -= fromWindow;
+            }
+            // A copy nearer than its length repeats its first copyDistance_
+            // bytes: any whole number of those back gives the same bytes,
+            // so each step may reach back twice as far as the one before.
+            for (uint32_t reach = copyDistance_; length;) {
+                const uint32_t step = std::min(length, reach);
+                std::memcpy(out, out - reach, step);
+                out += step;
+                length -= step;
+                if (reach <= static_cast<size_t>(out - into) / 2) reach *= 2;
             }
             continue;
         }
         uint32_t symbol;
         switch (state_) {
         case State::Codes:
-            if (!Decode(literals_, symbol)) return Fail();
-            if (symbol < 256) {
-                window[windowAt_] = static_cast<uint8_t>(symbol);
-                windowAt_ = (windowAt_ + 1) & kWindowMask;
+            if (!Decode(literals_, symbol)) return false;
+            while (symbol < 256) {  // literals come in runs
                 *out++ = static_cast<uint8_t>(symbol);
                 ++produced_;
+                if (out == end) break;
+                if (!Decode(literals_, symbol)) return false;
+            }
+            if (symbol < 256) {
+                break;
             } else if (symbol == 256) {
                 state_ = State::BlockHeader;
             } else if (!StartCopy(symbol)) {
@@ -255,8 +278,6 @@ bool Inflater::Read(uint8_t* into, size_t count) {
             } else {
                 if (!Take(8, symbol)) return false;
                 --storedLeft_;
-                window[windowAt_] = static_cast<uint8_t>(symbol);
-                windowAt_ = (windowAt_ + 1) & kWindowMask;
                 *out++ = static_cast<uint8_t>(symbol);
                 ++produced_;
             }
@@ -276,23 +297,46 @@ bool Inflater::Read(uint8_t* into, size_t count) {
             return false;
         }
     }
+    KeepInWindow(into, count);
     UpdateCheck(into, count);
     return true;
+}
+
+void Inflater::KeepInWindow(const uint8_t* bytes, size_t count) {
+    if (count > kWindowSize) {
+        bytes += count - kWindowSize;
+        count = kWindowSize;
+    }
+    const size_t first = std::min<size_t>(count, kWindowSize - windowAt_);
+    std::memcpy(window_.data() + windowAt_, bytes, first);
+    std::memcpy(window_.data(), bytes + first, count - first);
+    windowAt_ = static_cast<uint32_t>((windowAt_ + count) & kWindowMask);
 }
 
 void Inflater::UpdateCheck(const uint8_t* bytes, size_t count) {
     constexpr uint32_t kModulus = 65521;
     constexpr size_t kBytesBeforeOverflow = 5552;
     while (count) {
-        const size_t run = std::min(count, kBytesBeforeOverflow);
-        for (size_t i = 0; i < run; ++i) {
-            adlerLow_ += bytes[i];
+        size_t run = std::min(count, kBytesBeforeOverflow);
+        count -= run;
+        // Sixteen bytes at a time: each adds its value to the low sum and,
+        // through the low sums after it, its value times its distance from
+        // the run's end to the high sum.
+        for (; run >= 16; run -= 16, bytes += 16) {
+            uint32_t sum = 0, weighted = 0;
+            for (uint32_t i = 0; i < 16; ++i) {
+                sum += bytes[i];
+                weighted += (16 - i) * bytes[i];
+            }
+            adlerHigh_ += 16 * adlerLow_ + weighted;
+            adlerLow_ += sum;
+        }
+        for (; run; --run) {
+            adlerLow_ += *bytes++;
             adlerHigh_ += adlerLow_;
         }
         adlerLow_ %= kModulus;
         adlerHigh_ %= kModulus;
-        bytes += run;
-        count -= run;
     }
 }
 

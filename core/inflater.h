@@ -33,7 +33,7 @@ private:
     // A canonical prefix code: codes of up to kFastBits bits through one
     // table look-up, longer ones bit by bit.
     struct Code {
-        static constexpr int kFastBits = 9;
+        static constexpr int kFastBits = 10;
         uint16_t fast[1 << kFastBits];  // symbol << 4 | length; 0 for longer codes
         uint16_t counts[16];            // how many codes there are of each length
         uint16_t symbols[288];          // in the order of their codes
@@ -42,13 +42,19 @@ private:
     enum class State { Header, BlockHeader, Stored, Codes, Done, Failed };
 
     bool Fail();
-    void Need(int bits);
+    void Need(int bits) {
+        if (bitCount_ < bits) Refill(bits);
+    }
+    void Refill(int bits);
+    bool Consume(int bits);
     bool Take(int bits, uint32_t& value);
     bool Decode(const Code& code, uint32_t& symbol);
+    bool DecodeLong(const Code& code, uint32_t& symbol);
     bool ReadStreamHeader();
     bool StartBlock();
     bool ReadDynamicCodes();
     bool StartCopy(uint32_t lengthSymbol);
+    void KeepInWindow(const uint8_t* bytes, size_t count);
     void UpdateCheck(const uint8_t* bytes, size_t count);
 
     CompressedInput& input_;

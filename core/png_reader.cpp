@@ -61,7 +61,8 @@ public:
     uint32_t length() const { return length_; }
     // The whole of the chunk's data, its check verified.
     bool ReadChunk(uint8_t* into) { return ReadData(into, length_) && CheckCrc(); }
-    // Ancillary chunks go unread and unchecked.
+    // Ancillary chunks go unread and unchecked. (The image data's own
+    // checks go unread too: its compressed stream checks what it gives.)
     bool SkipChunk() {
         uint8_t scrap[4096];
         for (uint64_t left = uint64_t{left_} + 4; left;) {
@@ -74,7 +75,7 @@ public:
     size_t NextPiece(const uint8_t** bytes) override {
         while (left_ == 0) {
             if (imageDataEnded_ || failed_) return 0;
-            if (!CheckCrc() || !NextChunk()) {
+            if (!SkipCrc() || !NextChunk()) {
                 failed_ = true;
                 return 0;
             }
@@ -85,7 +86,6 @@ public:
             failed_ = true;
             return 0;
         }
-        crc_ = UpdateCrc(crc_, *bytes, count);
         left_ -= static_cast<uint32_t>(count);
         return count;
     }
@@ -126,6 +126,10 @@ private:
         crc_ = UpdateCrc(crc_, into, count);
         left_ -= count;
         return true;
+    }
+    bool SkipCrc() {
+        uint8_t stored[4];
+        return ReadBytes(stored, sizeof stored);
     }
     bool CheckCrc() {
         uint8_t stored[4];
@@ -176,11 +180,13 @@ bool ParseHeader(const uint8_t* header, Format& format) {
            header[10] == 0 && header[11] == 0 && header[12] <= 1;
 }
 
-uint8_t Paeth(uint8_t left, uint8_t above, uint8_t aboveLeft) {
+// The neighbour nearest to left + above - aboveLeft, ties going to left,
+// then above.
+uint8_t Paeth(int left, int above, int aboveLeft) {
     const int toLeft = std::abs(above - aboveLeft), toAbove = std::abs(left - aboveLeft),
               toAboveLeft = std::abs(left + above - 2 * aboveLeft);
-    if (toLeft <= toAbove && toLeft <= toAboveLeft) return left;
-    return toAbove <= toAboveLeft ? above : aboveLeft;
+    if (toAboveLeft < toLeft && toAboveLeft < toAbove) return static_cast<uint8_t>(aboveLeft);
+    return static_cast<uint8_t>(toAbove < toLeft ? above : left);
 }
 
 // Undoes a row's filter; `step` is the distance in bytes to the pixel on
@@ -196,13 +202,13 @@ bool Unfilter(uint8_t filter, uint8_t* row, const uint8_t* above, size_t size, s
         for (size_t i = 0; i < size; ++i) row[i] = static_cast<uint8_t>(row[i] + above[i]);
         return true;
     case 3:
-        for (size_t i = 0; i < size; ++i)
-            row[i] = static_cast<uint8_t>(row[i] + (((i < step ? 0 : row[i - step]) + above[i]) >> 1));
+        for (size_t i = 0; i < step; ++i) row[i] = static_cast<uint8_t>(row[i] + (above[i] >> 1));
+        for (size_t i = step; i < size; ++i) row[i] = static_cast<uint8_t>(row[i] + ((row[i - step] + above[i]) >> 1));
         return true;
     case 4:
-        for (size_t i = 0; i < size; ++i)
-            row[i] =
-                static_cast<uint8_t>(row[i] + (i < step ? above[i] : Paeth(row[i - step], above[i], above[i - step])));
+        for (size_t i = 0; i < step; ++i) row[i] = static_cast<uint8_t>(row[i] + above[i]);
+        for (size_t i = step; i < size; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + Paeth(row[i - step], above[i], above[i - step]));
         return true;
     default:
         return false;

@@ -4,8 +4,9 @@
 // give their high byte. Rows of a non-interlaced picture stream through two
 // row buffers and the inflater's window; an interlaced one is gathered
 // whole first, so it is read only when that fits kMaxInterlacedBytes.
-// Checksums are verified: a damaged file, like one too wide (kMaxPngEdge)
-// or with unknown critical chunks, is Unsupported.
+// The header's and the palette's checksums are verified, and the image
+// data's compressed stream's: a damaged file, like one too large
+// (kMaxPngEdge) or with unknown critical chunks, is Unsupported.
 #pragma once
 
 #include <cstdint>
