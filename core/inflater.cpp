@@ -72,8 +72,8 @@ void Inflater::Refill(int bits) {
             const uint8_t* next = nullptr;
             const size_t size = input_.NextPiece(&next);
             inputEnded_ = size == 0;
-            piece_ = pieceEnd_ = nullptr;
-            if (size) piece_ = next, pieceEnd_ = next + size;
+            piece_ = size ? next : nullptr;
+            pieceEnd_ = size ? next + size : nullptr;
         }
         if (piece_ == pieceEnd_) {
             paddedBits_ += 8;
