@@ -61,8 +61,7 @@ public:
     uint32_t length() const { return length_; }
     // The whole of the chunk's data, its check verified.
     bool ReadChunk(uint8_t* into) { return ReadData(into, length_) && CheckCrc(); }
-    // Ancillary chunks go unread and unchecked. (The image data's own
-    // checks go unread too: its compressed stream checks what it gives.)
+    // Ancillary chunks go unread and unchecked.
     bool SkipChunk() {
         uint8_t scrap[4096];
         for (uint64_t left = uint64_t{left_} + 4; left;) {
@@ -79,7 +78,10 @@ public:
                 failed_ = true;
                 return 0;
             }
-            imageDataEnded_ = type_ != kImageData;
+            if (type_ != kImageData) {
+                imageDataEnded_ = true;
+                return 0;
+            }
         }
         const size_t count = Buffered(bytes, left_);
         if (!count) {
@@ -127,6 +129,8 @@ private:
         left_ -= count;
         return true;
     }
+    // The image data's checks go unread: its compressed stream has a check
+    // of its own on what it gives, cheaper than theirs.
     bool SkipCrc() {
         uint8_t stored[4];
         return ReadBytes(stored, sizeof stored);
