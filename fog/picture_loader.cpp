@@ -1,6 +1,9 @@
-// Two decoders feed one reduction: whichever reads the file hands its rows,
-// a band at a time, to an AreaReducer, so that neither a second full-size
-// copy of the picture nor the moiré of a plain stretch ever appears.
+// Three kinds of decoder feed one reduction: whichever reads the file
+// hands its rows, a row or a band at a time, to an AreaReducer, so that
+// neither a second full-size copy of the picture nor the moiré of a plain
+// stretch ever appears. The saver's own readers come first: they hold a
+// few rows where the system's decoders hold the whole picture, and read
+// PNG files on systems whose decoders do not.
 #include "picture_loader.h"
 
 #include <ole2.h>
@@ -8,11 +11,14 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
+#include <memory>
 #include <new>
 #include <string>
 
 #include "../core/area_reducer.h"
+#include "../core/picture_readers.h"
 #include "../win32/library_entry.h"
 
 namespace {
@@ -67,6 +73,74 @@ bool ReduceInBands(uint32_t sourceWidth, uint32_t sourceHeight, uint32_t width, 
     }
     pixels.swap(reducer.Target());
     return true;
+}
+
+// ---- The saver's own readers ----
+
+// A file's bytes through calls every system has: the ANSI open (the wide
+// one is a stub on the 95 family), SetFilePointer (its Ex form came after
+// NT 4.0).
+class FileBytes : public ByteSource {
+public:
+    explicit FileBytes(const char* path)
+        : file_(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr)) {}
+    ~FileBytes() override {
+        if (opened()) CloseHandle(file_);
+    }
+    bool opened() const { return file_ != INVALID_HANDLE_VALUE; }
+    size_t Read(void* into, size_t count) override {
+        DWORD got = 0;
+        const DWORD asked = static_cast<DWORD>(std::min<size_t>(count, 1u << 30));
+        return ReadFile(file_, into, asked, &got, nullptr) ? got : 0;
+    }
+    bool Seek(uint64_t offset) override {
+        LONG high = static_cast<LONG>(offset >> 32);
+        SetLastError(NO_ERROR);  // a position whose low half is all ones is no failure
+        const DWORD low = SetFilePointer(file_, static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN);
+        return low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
+    }
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+
+private:
+    HANDLE file_;
+};
+
+// Reduces the rows as they come, into a reduction made once the picture's
+// size is known; a cancel stops the reader at the next row.
+class ReducingSink : public RowSink {
+public:
+    ReducingSink(uint32_t width, uint32_t height, const volatile LONG* cancelled)
+        : width_(width), height_(height), cancelled_(cancelled) {}
+    bool Start(uint32_t sourceWidth, uint32_t sourceHeight) override {
+        if (Cancelled(cancelled_)) return false;
+        reducer_.reset(new AreaReducer(sourceWidth, sourceHeight, width_, height_));
+        return true;
+    }
+    bool Row(const uint32_t* pixels) override {
+        if (Cancelled(cancelled_)) return false;
+        reducer_->AddRow(pixels);
+        return true;
+    }
+    void TakeTarget(std::vector<uint32_t>& pixels) { pixels.swap(reducer_->Target()); }
+
+private:
+    uint32_t width_, height_;
+    const volatile LONG* cancelled_;
+    std::unique_ptr<AreaReducer> reducer_;
+};
+
+// Decoded and Stopped settle the matter; Unsupported leaves the file to the
+// system's decoders, the file closed and the reduction gone by then.
+PictureRead DecodeWithOwnReaders(const char* path, uint32_t width, uint32_t height, std::vector<uint32_t>& pixels,
+                                 const volatile LONG* cancelled) {
+    FileBytes file(path);
+    if (!file.opened()) return PictureRead::Unsupported;
+    ReducingSink sink(width, height, cancelled);
+    const PictureRead read = ReadOwnPicture(file, sink);
+    if (read == PictureRead::Decoded) sink.TakeTarget(pixels);
+    return read;
 }
 
 // ---- The imaging component ----
@@ -216,6 +290,20 @@ bool DecodeWithOlePicture(const wchar_t* path, uint32_t width, uint32_t height, 
     return RenderOlePicture(picture.get(), width, height, pixels);
 }
 
+// The imaging component, or where it is missing or knows no such format,
+// the OLE picture loader.
+bool DecodeWithSystem(const char* path, uint32_t width, uint32_t height, std::vector<uint32_t>& pixels,
+                      const volatile LONG* cancelled) {
+    wchar_t widePath[MAX_PATH + 1];
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH + 1) == 0) return false;
+    ComRef<IWICImagingFactory> factory;
+    Outcome outcome = Outcome::UnknownFormat;
+    if (CreateImagingFactory(factory))
+        outcome = DecodeWithImagingComponent(factory.get(), widePath, width, height, pixels, cancelled);
+    return outcome == Outcome::Decoded ||
+           (outcome == Outcome::UnknownFormat && DecodeWithOlePicture(widePath, width, height, pixels, cancelled));
+}
+
 // ---- Filters ----
 
 std::string Narrow(const wchar_t* wide) {
@@ -289,6 +377,22 @@ const FilterEntry kOleEntries[] = {
 };
 const FilterEntry kMetafileEntry = {"Windows Metafile (*.wmf;*.emf)", "*.wmf;*.emf"};
 
+std::string Lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Adds `candidate` unless one of its patterns is offered already: a format
+// both the saver and the system read is listed once.
+void AddUnlisted(std::vector<FilterEntry>& entries, const FilterEntry& candidate) {
+    std::string offered = ";";
+    for (const FilterEntry& entry : entries) offered += Lowered(entry.patterns) + ";";
+    const std::string patterns = Lowered(candidate.patterns) + ";";
+    for (size_t start = 0, end; (end = patterns.find(';', start)) != std::string::npos; start = end + 1)
+        if (offered.find(";" + patterns.substr(start, end + 1 - start)) != std::string::npos) return;
+    entries.push_back(candidate);
+}
+
 }  // namespace
 
 PictureDecoder AvailablePictureDecoder() {
@@ -304,14 +408,9 @@ bool DecodePictureAt(const char* path, uint32_t width, uint32_t height, std::vec
     if (!width || !height) return false;
     bool decoded = false;
     try {
-        wchar_t widePath[MAX_PATH + 1];
-        if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH + 1) == 0) return false;
-        ComRef<IWICImagingFactory> factory;
-        Outcome outcome = Outcome::UnknownFormat;
-        if (CreateImagingFactory(factory))
-            outcome = DecodeWithImagingComponent(factory.get(), widePath, width, height, pixels, cancelled);
-        decoded = outcome == Outcome::Decoded ||
-                  (outcome == Outcome::UnknownFormat && DecodeWithOlePicture(widePath, width, height, pixels, cancelled));
+        const PictureRead ownRead = DecodeWithOwnReaders(path, width, height, pixels, cancelled);
+        decoded = ownRead == PictureRead::Unsupported ? DecodeWithSystem(path, width, height, pixels, cancelled)
+                                                      : ownRead == PictureRead::Decoded;
     } catch (const std::bad_alloc&) {
         decoded = false;  // too large for the memory at hand: as if unreadable
     }
@@ -333,6 +432,8 @@ const char* PictureFileFilter() {
     if (imaging && CreateImagingFactory(factory)) entries = ImagingComponentEntries(factory.get());
     const bool olePictures = OlePictureLoader() != nullptr;
     if (entries.empty() && olePictures) entries.assign(std::begin(kOleEntries), std::end(kOleEntries));
+    for (const OwnPictureFormat* own = OwnPictureFormatsBegin(); own != OwnPictureFormatsEnd(); ++own)
+        AddUnlisted(entries, {own->description, own->patterns});
     if (olePictures) entries.push_back(kMetafileEntry);  // only the OLE loader reads these
     filter = FilterOf(entries);
     return filter.c_str();

@@ -1,8 +1,9 @@
 // Picture files for the backgrounds, decoded at the size they are shown.
-// The Windows Imaging Component reads them where the system has it (with
-// every codec installed there); elsewhere, and for the metafiles it does
-// not read, the OLE picture loader does. Both run on any thread that has
-// COM initialised.
+// The saver's own readers (core/picture_readers.h: PNG and BMP) come
+// first, on every system. What they leave, the Windows Imaging Component
+// reads where the system has it (with every codec installed there);
+// elsewhere, and for the metafiles it does not read, the OLE picture
+// loader does. All run on any thread that has COM initialised.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +13,8 @@
 
 enum class PictureDecoder { ImagingComponent, OlePicture };
 
-// What this system offers: the imaging component when its factory can be
-// made, the OLE picture loader otherwise.
+// The system's decoder here, behind the saver's own readers: the imaging
+// component when its factory can be made, the OLE picture loader otherwise.
 PictureDecoder AvailablePictureDecoder();
 // Makes AvailablePictureDecoder() answer OlePicture, as on a system
 // without the imaging component (for tests of that path).
@@ -27,7 +28,8 @@ void PretendImagingComponentMissing(bool missing);
 bool DecodePictureAt(const char* path, uint32_t width, uint32_t height, std::vector<uint32_t>& pixels,
                      const volatile LONG* cancelled = nullptr);
 
-// The file dialog's filter for what DecodePictureAt reads here: pairs of
-// description and patterns, each ending in a zero byte, "All picture
-// files" first and "All files" last, the whole ending in an extra zero.
+// The file dialog's filter for what DecodePictureAt reads here, each
+// format once whoever reads it: pairs of description and patterns, each
+// ending in a zero byte, "All picture files" first and "All files" last,
+// the whole ending in an extra zero.
 const char* PictureFileFilter();

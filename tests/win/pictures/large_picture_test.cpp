@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <psapi.h>
-#include <wincodec.h>
 
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
@@ -12,49 +11,11 @@
 #include "host/host_state.h"
 #include "host/saver_window.h"
 #include "fog_test_window.h"
+#include "large_pictures.h"
 
 namespace {
 
 constexpr UINT kEdge = 8000;  // as large as a photograph gets: about 2 s to decode here
-
-template <class Interface>
-struct Com {
-    Interface* p = nullptr;
-    ~Com() {
-        if (p) p->Release();
-    }
-};
-
-// A grey ramp with a fine grain, as a PNG written through the imaging
-// component, band by band.
-bool WriteLargePng(const std::string& path) {
-    Com<IWICImagingFactory> factory;
-    Com<IWICStream> stream;
-    Com<IWICBitmapEncoder> encoder;
-    Com<IWICBitmapFrameEncode> frame;
-    std::wstring widePath(path.begin(), path.end());
-    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(&factory.p))) ||
-        FAILED(factory.p->CreateStream(&stream.p)) ||
-        FAILED(stream.p->InitializeFromFilename(widePath.c_str(), GENERIC_WRITE)) ||
-        FAILED(factory.p->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder.p)) ||
-        FAILED(encoder.p->Initialize(stream.p, WICBitmapEncoderNoCache)) ||
-        FAILED(encoder.p->CreateNewFrame(&frame.p, nullptr)) || FAILED(frame.p->Initialize(nullptr)) ||
-        FAILED(frame.p->SetSize(kEdge, kEdge)) || FAILED(frame.p->SetPixelFormat(&format)))
-        return false;
-    const UINT bandRows = 64, stride = kEdge * 3;
-    std::vector<BYTE> band(stride * bandRows);
-    for (UINT top = 0; top < kEdge; top += bandRows) {
-        for (UINT row = 0; row < bandRows; ++row)
-            for (UINT x = 0; x < kEdge; ++x) {
-                const BYTE tone = static_cast<BYTE>(64 + (x + top + row) * 128 / (2 * kEdge) + ((x ^ row) & 3));
-                band[row * stride + x * 3] = band[row * stride + x * 3 + 1] = band[row * stride + x * 3 + 2] = tone;
-            }
-        if (FAILED(frame.p->WritePixels(bandRows, stride, static_cast<UINT>(band.size()), band.data()))) return false;
-    }
-    return SUCCEEDED(frame.p->Commit()) && SUCCEEDED(encoder.p->Commit());
-}
 
 DWORD WINAPI RunFullScreenSaver(LPVOID) { return static_cast<DWORD>(RunSaver(nullptr)); }
 
@@ -75,7 +36,7 @@ TEST(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSave
     CleanSettingsKey clean;
     const std::string picture = ScratchFolder() + "\\large.png";
     CoInitialize(nullptr);  // for the writer
-    ASSERT_TRUE(WriteLargePng(picture) && StoreImage(picture));
+    ASSERT_TRUE(WriteLargePng(picture, kEdge) && StoreImage(picture));
     StoreSettings(RandomImage, 0, 0, 100, 200);
     host.instance = GetModuleHandleA(nullptr);
     const SIZE_T before = PrivateBytes();

@@ -1,6 +1,7 @@
 // The picture loader on both of its paths: every format its file filter
 // offers decodes upright and stretched, nothing that cannot be read comes
-// back as a picture, and a fine pattern shrinks to its tone.
+// back as a picture, a fine pattern shrinks to its tone, and the saver's
+// own readers take the formats they know before the system's decoders.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "core/bmp_file.h"
 #include "fog/picture_loader.h"
 #include "fog_test_window.h"
+#include "large_pictures.h"
 
 namespace {
 
@@ -74,9 +76,14 @@ TEST_F(PictureLoaderTest, ReadsEveryOfferedFormatUprightAndStretchedAndShrinksAF
         const char* filter = PictureFileFilter();  // a label, then the patterns of all pictures
         const std::string offered = ";" + std::string(filter + std::strlen(filter) + 1) + ";";
         const auto offers = [&](const std::string& pattern) { return offered.find(";" + pattern + ";") != offered.npos; };
-        // Windows' own OLE loader reads no PNG and no TIFF (Wine's does).
-        for (const char* pattern : {"*.png", "*.tif", "*.tiff"})
+        // Windows' own OLE loader reads no TIFF (Wine's does); PNG the saver reads itself.
+        for (const char* pattern : {"*.tif", "*.tiff"})
             EXPECT_EQ(!decoder.imagingComponentMissing, offers(pattern)) << pattern;
+        EXPECT_TRUE(offers("*.png") && offers("*.bmp"));
+        for (size_t at = 1; at < offered.size(); at = offered.find(';', at) + 1) {
+            const std::string pattern = offered.substr(at - 1, offered.find(';', at) - at + 2);
+            EXPECT_EQ(offered.find(pattern), offered.rfind(pattern)) << pattern << " offered twice";
+        }
 
         for (const auto& sample : samples) {
             if (!offers(sample.pattern)) continue;
@@ -103,6 +110,28 @@ TEST_F(PictureLoaderTest, ReadsEveryOfferedFormatUprightAndStretchedAndShrinksAF
         for (uint32_t pixel : pixels)
             for (int shift : {0, 8, 16}) off += std::abs(static_cast<int>(pixel >> shift & 0xFF) - 0x80) > 16;
         EXPECT_EQ(0, off) << "channels away from the mean grey";
+    }
+}
+
+// A picture of 4000 x 4000 (64 MB at 32 bits) shown at 1000 x 1000: the
+// saver's own readers hold a few rows of it, on either path, where the
+// system's decoders would hold all of it.
+TEST_F(PictureLoaderTest, ReadsLargePngAndBmpFilesAFewRowsAtATime) {
+    const std::string png = folder + "\\large.png", bmp = folder + "\\large.bmp";
+    ASSERT_TRUE(WriteLargePng(png, 4000) && WriteLargeBmp(bmp, 4000));
+    for (const auto& decoder : kDecoders) {
+        SCOPED_TRACE(decoder.what);
+        PretendImagingComponentMissing(decoder.imagingComponentMissing);
+        for (const std::string& path : {png, bmp}) {
+            SCOPED_TRACE(path);
+            const SIZE_T before = PeakMemory();
+            std::vector<uint32_t> pixels;
+            ASSERT_TRUE(DecodePictureAt(path.c_str(), 1000, 1000, pixels));
+            EXPECT_LT(PeakMemory() - before, SIZE_T{16} << 20) << "more memory at the peak than a few rows take";
+            // The ramp, upright: 64 at the top left, 192 at the bottom right (and a grain of 0 to 3).
+            EXPECT_NEAR(0x42, static_cast<int>(pixels.front() & 0xFF), 2);
+            EXPECT_NEAR(0xC1, static_cast<int>(pixels.back() & 0xFF), 2);
+        }
     }
 }
 

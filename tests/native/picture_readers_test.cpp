@@ -1,0 +1,159 @@
+// The saver's own PNG and BMP readers against ImageMagick's reading of the
+// same sample files (tests/native/pictures, made by make-samples.py): every
+// colour type, depth and layout they read, pixel for pixel; and damaged
+// copies of the samples, which must end without a crash or a hang.
+#include "picture_readers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+// An allocation sized from a damaged header field stops the tests here
+// rather than passing unnoticed on a machine with memory to spare.
+extern "C" const char* __asan_default_options() { return "max_allocation_size_mb=128"; }
+
+namespace {
+
+std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+class MemoryBytes : public ByteSource {
+public:
+    explicit MemoryBytes(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    size_t Read(void* into, size_t count) override {
+        count = std::min(count, bytes_.size() - at_);
+        std::copy_n(bytes_.data() + at_, count, static_cast<uint8_t*>(into));
+        at_ += count;
+        return count;
+    }
+    bool Seek(uint64_t offset) override {
+        at_ = static_cast<size_t>(std::min<uint64_t>(offset, bytes_.size()));
+        return offset <= bytes_.size();
+    }
+
+private:
+    std::vector<uint8_t> bytes_;
+    size_t at_ = 0;
+};
+
+// Keeps the rows it is given, up to `keep` pixels; refuses to go on after
+// `rowsAllowed` rows.
+struct KeptRows : RowSink {
+    uint32_t width = 0, height = 0, rows = 0, rowsAllowed = UINT32_MAX;
+    size_t keep = SIZE_MAX;
+    std::vector<uint32_t> pixels;
+    bool Start(uint32_t w, uint32_t h) override {
+        width = w, height = h;
+        return rowsAllowed > 0;
+    }
+    bool Row(const uint32_t* row) override {
+        if (pixels.size() + width <= keep) pixels.insert(pixels.end(), row, row + width);
+        return ++rows < rowsAllowed;
+    }
+};
+
+PictureRead Read(const std::vector<uint8_t>& bytes, KeptRows& sink) {
+    MemoryBytes source(bytes);
+    return ReadOwnPicture(source, sink);
+}
+
+// A binary PGM or PPM of 16-bit samples, as 0x00RRGGBB of their high bytes.
+bool ReadExpected(const std::filesystem::path& path, uint32_t& width, uint32_t& height, std::vector<uint32_t>& pixels) {
+    std::ifstream file(path, std::ios::binary);
+    std::string magic;
+    uint32_t maxValue = 0;
+    file >> magic >> width >> height >> maxValue;
+    file.get();
+    const int channels = magic == "P6" ? 3 : 1;
+    if ((magic != "P5" && magic != "P6") || maxValue != 65535) return false;
+    for (uint32_t i = 0; i < width * height; ++i) {
+        uint32_t pixel = 0;
+        for (int c = 0; c < channels; ++c) {
+            pixel = pixel << 8 | static_cast<uint8_t>(file.get());
+            file.get();  // the low byte
+        }
+        pixels.push_back(channels == 1 ? pixel * 0x010101 : pixel);
+    }
+    return file.good();
+}
+
+const std::filesystem::path kPictures = ZORV_SAMPLE_PICTURES;
+
+std::vector<std::filesystem::path> Samples() {
+    std::vector<std::filesystem::path> samples;
+    for (const auto& entry : std::filesystem::directory_iterator(kPictures))
+        if (entry.path().extension() == ".png" || entry.path().extension() == ".bmp") samples.push_back(entry.path());
+    return samples;
+}
+
+TEST(OwnPictureReaders, ReadEverySampleAsTheReferenceDecoderDoes) {
+    const auto samples = Samples();
+    EXPECT_EQ(32u, samples.size());
+    for (const auto& sample : samples) {
+        SCOPED_TRACE(sample.filename().string());
+        auto expectedPath = sample;
+        uint32_t width = 0, height = 0;
+        std::vector<uint32_t> expected;
+        if (!ReadExpected(expectedPath.replace_extension(".ppm"), width, height, expected)) {
+            ASSERT_TRUE(ReadExpected(expectedPath.replace_extension(".pgm"), width, height, expected));
+        }
+        KeptRows sink;
+        ASSERT_EQ(PictureRead::Decoded, Read(FileBytes(sample), sink));
+        EXPECT_EQ(width, sink.width);
+        EXPECT_EQ(height, sink.height);
+        ASSERT_EQ(expected.size(), sink.pixels.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            ASSERT_EQ(expected[i], sink.pixels[i] & 0xFFFFFF) << "pixel " << i % width << ", " << i / width;
+    }
+}
+
+// A sink that refuses the picture or a row stops the reader there; bytes
+// of no known format are left to others.
+TEST(OwnPictureReaders, StopWhenTheSinkSaysSoAndLeaveUnknownFilesAlone) {
+    for (const char* name : {"rgb8.png", "rgb8-interlaced.png", "bmp24.bmp"}) {
+        SCOPED_TRACE(name);
+        for (uint32_t allowed : {0u, 2u}) {
+            KeptRows sink;
+            sink.rowsAllowed = allowed;
+            EXPECT_EQ(PictureRead::Stopped, Read(FileBytes(kPictures / name), sink));
+            EXPECT_EQ(allowed, sink.rows);
+        }
+    }
+    KeptRows sink;
+    EXPECT_EQ(PictureRead::Unsupported, Read(std::vector<uint8_t>{'G', 'I', 'F', '8', '9', 'a'}, sink));
+    EXPECT_EQ(PictureRead::Unsupported, Read({}, sink));
+}
+
+// Every sample cut short at every length, and with each of its bits
+// flipped: read or refused, never a crash (the sanitizers watch), a hang,
+// or a sink asked to stop.
+TEST(OwnPictureReaders, DamagedFilesEndReadOrUnsupported) {
+    const auto check = [](const std::vector<uint8_t>& damaged, size_t at) {
+        KeptRows sink;
+        sink.keep = 0;
+        const PictureRead read = Read(damaged, sink);
+        EXPECT_NE(PictureRead::Stopped, read) << "damaged at byte " << at;
+        EXPECT_TRUE(read != PictureRead::Decoded || sink.rows == sink.height) << "damaged at byte " << at;
+    };
+    for (const auto& sample : Samples()) {
+        SCOPED_TRACE(sample.filename().string());
+        std::vector<uint8_t> bytes = FileBytes(sample);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            check(std::vector<uint8_t>(bytes.begin(), bytes.begin() + i), i);
+            for (int bit = 0; bit < 8; ++bit) {
+                bytes[i] ^= 1 << bit;
+                check(bytes, i);
+                bytes[i] ^= 1 << bit;
+            }
+        }
+    }
+}
+
+}  // namespace
