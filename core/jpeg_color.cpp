@@ -50,14 +50,27 @@ YccToRgb::YccToRgb() {
     }
 }
 
+namespace {
+
+// 0..255 by one look-up for values from -256 to 511: a luma sample plus
+// the largest chroma term stays within that.
+struct ChannelRange {
+    uint8_t limited[768];
+    constexpr ChannelRange() : limited() {
+        for (int i = 0; i < 768; ++i) limited[i] = static_cast<uint8_t>(i < 256 ? 0 : i < 512 ? i - 256 : 255);
+    }
+};
+constexpr ChannelRange kChannelRange;
+
+}  // namespace
+
 void YccToRgb::Convert(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint32_t* pixels,
                        uint32_t width) const {
     for (uint32_t x = 0; x < width; ++x) {
-        const int32_t luma = y[x];
-        const uint32_t red = static_cast<uint32_t>(std::clamp(luma + redFromCr_[cr[x]], 0, 255));
-        const uint32_t green =
-            static_cast<uint32_t>(std::clamp(luma + ((greenFromCb_[cb[x]] + greenFromCr_[cr[x]]) >> 16), 0, 255));
-        const uint32_t blue = static_cast<uint32_t>(std::clamp(luma + blueFromCb_[cb[x]], 0, 255));
+        const uint8_t* limited = kChannelRange.limited + 256 + y[x];
+        const uint32_t red = limited[redFromCr_[cr[x]]];
+        const uint32_t green = limited[(greenFromCb_[cb[x]] + greenFromCr_[cr[x]]) >> 16];
+        const uint32_t blue = limited[blueFromCb_[cb[x]]];
         pixels[x] = red << 16 | green << 8 | blue;
     }
 }

@@ -31,6 +31,15 @@ bool BuildHuffmanTable(const uint8_t counts[16], const uint8_t* symbols, Huffman
         table.maxCode[length] = counts[length - 1] ? code - 1 : -1;
         code <<= 1;
     }
+    for (int bits = 0; bits < 1 << kHuffmanFastBits; ++bits) {
+        table.fastCoefficient[bits] = 0;
+        const int length = table.fast[bits] >> 8, symbol = table.fast[bits] & 0xFF;
+        const int zeros = symbol >> 4, size = symbol & 15;
+        if (length == 0 || size == 0 || length + size > kHuffmanFastBits) continue;
+        int value = bits >> (kHuffmanFastBits - length - size) & ((1 << size) - 1);
+        if (value < 1 << (size - 1)) value += 1 - (1 << size);
+        table.fastCoefficient[bits] = static_cast<int16_t>(value * 256 + zeros * 16 + length + size);
+    }
     return true;
 }
 
@@ -51,7 +60,7 @@ uint32_t JpegBits::NextByte() {
     return 0;
 }
 
-int JpegBits::DecodeSymbol(const HuffmanTable& table) {
+inline int JpegBits::DecodeSymbol(const HuffmanTable& table) {
     Fill();
     const uint16_t entry = table.fast[bits_ >> (32 - kHuffmanFastBits)];
     if (entry) {
@@ -75,7 +84,7 @@ int JpegBits::DecodeSymbol(const HuffmanTable& table) {
 
 // The next `size` bits (1 to 15) as a signed value: values below half the
 // range stand for the negative ones.
-int JpegBits::Receive(int size) {
+inline int JpegBits::Receive(int size) {
     if (count_ < size) Fill();
     const int value = static_cast<int>(bits_ >> (32 - size));
     bits_ <<= size;
@@ -104,6 +113,18 @@ int JpegBits::DecodeBlock(const HuffmanTable& dc, const HuffmanTable& ac, const 
 
     int last = 0;
     for (int k = 1; k < 64;) {
+        Fill();
+        const int fast = ac.fastCoefficient[bits_ >> (32 - kHuffmanFastBits)];
+        if (fast) {
+            const int length = fast & 15;
+            bits_ <<= length;
+            count_ -= length;
+            k += fast >> 4 & 15;
+            if (k > 63) return -1;
+            block[kJpegZigzag[k]] = Dequantize(fast >> 8, quant[k]);
+            last = k++;
+            continue;
+        }
         const int symbol = DecodeSymbol(ac);
         if (symbol < 0) return -1;
         const int run = symbol >> 4;

@@ -14,6 +14,10 @@ struct HuffmanTable {
     // (length << 8) | symbol for every code of kHuffmanFastBits or fewer,
     // indexed by the next kHuffmanFastBits bits; 0 where a code is longer.
     uint16_t fast[1 << kHuffmanFastBits];
+    // For AC tables: where the next kHuffmanFastBits bits hold a whole
+    // coefficient (code and value), (value << 8) | (zeros before << 4) |
+    // bits used; else 0.
+    int16_t fastCoefficient[1 << kHuffmanFastBits];
     // For the longer codes, by length: the largest code (-1: none), and what
     // turns a code into an index of `symbols`.
     int32_t maxCode[17];
