@@ -12,13 +12,15 @@ namespace {
 template <typename Column>
 void Widen(Column column, uint32_t inWidth, int shift, int leftBias, int rightBias, uint8_t* out, uint32_t width) {
     int previous = column(0), current = previous;
-    for (uint32_t i = 0, x = 0; x < width; ++i) {
+    const uint32_t pairs = width / 2;  // inWidth is at least (width + 1) / 2
+    for (uint32_t i = 0; i < pairs; ++i, out += 2) {
         const int next = i + 1 < inWidth ? column(i + 1) : current;
-        out[x++] = static_cast<uint8_t>((current * 3 + previous + leftBias) >> shift);
-        if (x < width) out[x++] = static_cast<uint8_t>((current * 3 + next + rightBias) >> shift);
+        out[0] = static_cast<uint8_t>((current * 3 + previous + leftBias) >> shift);
+        out[1] = static_cast<uint8_t>((current * 3 + next + rightBias) >> shift);
         previous = current;
         current = next;
     }
+    if (width % 2) out[0] = static_cast<uint8_t>((current * 3 + previous + leftBias) >> shift);
 }
 
 }  // namespace
