@@ -67,7 +67,8 @@ double BestMilliseconds(const char* path, Sink& sink) {
         if (!source.IsOpen()) return -1;
         const auto start = std::chrono::steady_clock::now();
         if (ReadJpeg(source, sink) != PictureRead::Decoded) return -1;
-        best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        best =
+            std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     return best;
 }

@@ -1,7 +1,6 @@
 #include "jpeg_color.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -34,8 +33,6 @@ void UpsampleRow(const uint8_t* row, const uint8_t* neighbour, bool lower, int h
         Widen([=](uint32_t i) { return row[i] * 3 + neighbour[i]; }, inWidth, 4, 8, 7, out, width);
     } else if (hRatio == 2 && vRatio == 1) {
         Widen([=](uint32_t i) { return int{row[i]}; }, inWidth, 2, 1, 2, out, width);
-    } else if (hRatio == 1) {
-        std::memcpy(out, row, width);
     } else {
         for (uint32_t x = 0; x < width; ++x) out[x] = row[x / static_cast<uint32_t>(hRatio)];
     }
@@ -45,10 +42,10 @@ YccToRgb::YccToRgb() {
     constexpr int32_t kHalf = 1 << 15;
     for (int i = 0; i < 256; ++i) {
         const int32_t centred = i - 128;
-        redFromCr_[i] = (91881 * centred + kHalf) >> 16;  // 1.40200
+        redFromCr_[i] = (91881 * centred + kHalf) >> 16;    // 1.40200
         blueFromCb_[i] = (116130 * centred + kHalf) >> 16;  // 1.77200
-        greenFromCr_[i] = -46802 * centred;  // 0.71414
-        greenFromCb_[i] = -22554 * centred + kHalf;  // 0.34414
+        greenFromCr_[i] = -46802 * centred;                 // 0.71414
+        greenFromCb_[i] = -22554 * centred + kHalf;         // 0.34414
     }
 }
 
@@ -66,8 +63,7 @@ constexpr ChannelRange kChannelRange;
 
 }  // namespace
 
-void YccToRgb::Convert(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint32_t* pixels,
-                       uint32_t width) const {
+void YccToRgb::Convert(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint32_t* pixels, uint32_t width) const {
     for (uint32_t x = 0; x < width; ++x) {
         const uint8_t* limited = kChannelRange.limited + 256 + y[x];
         const uint32_t red = limited[redFromCr_[cr[x]]];

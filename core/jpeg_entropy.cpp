@@ -11,7 +11,6 @@ bool BuildHuffmanTable(const uint8_t counts[16], const uint8_t* symbols, Huffman
     for (int i = 0; i < 16; ++i) total += counts[i];
     if (total > 256) return false;
     for (int i = 0; i < total; ++i) table.symbols[i] = symbols[i];
-    table.symbolCount = total;
     for (uint16_t& entry : table.fast) entry = 0;
 
     // Canonical codes: each length's codes follow on from the last code of
@@ -48,7 +47,7 @@ uint32_t JpegBits::NextByte() {
         int byte = input_.Byte();
         if (byte != 0xFF) {
             if (byte >= 0) return static_cast<uint32_t>(byte);
-            marker_ = 0x100;  // the file ended: no marker, no more data
+            marker_ = 0x100;  // the file ended: no marker, no more data (0x100 is no marker's code)
         } else {
             do byte = input_.Byte();
             while (byte == 0xFF);  // fill bytes before a marker
@@ -71,12 +70,12 @@ inline int JpegBits::DecodeSymbol(const HuffmanTable& table) {
     }
     for (int length = kHuffmanFastBits + 1; length <= 16; ++length) {
         const int32_t code = static_cast<int32_t>(bits_ >> (32 - length));
+        // The code is no shorter one's prefix, so it is at least this
+        // length's first code: at most maxCode, it is one of this length's.
         if (code <= table.maxCode[length]) {
-            const int32_t index = code + table.symbolOffset[length];
-            if (index < 0 || index >= table.symbolCount) return -1;
             bits_ <<= length;
             count_ -= length;
-            return table.symbols[index];
+            return table.symbols[code + table.symbolOffset[length]];
         }
     }
     return -1;
@@ -105,7 +104,7 @@ inline int16_t Dequantize(int value, int factor) {
 int JpegBits::DecodeBlock(const HuffmanTable& dc, const HuffmanTable& ac, const uint16_t quant[64], int& predictor,
                           int16_t block[64]) {
     const int dcSize = DecodeSymbol(dc);
-    if (dcSize < 0 || dcSize > 11) return -1;  // 8-bit samples have differences of 11 bits at most
+    if (dcSize < 0) return -1;  // (DC tables have no sizes beyond 11)
     // A damaged file may push the predictor anywhere; wrap it at 16 bits
     // as a coefficient is stored.
     predictor = static_cast<int16_t>(predictor + (dcSize ? Receive(dcSize) : 0));
@@ -144,13 +143,12 @@ int JpegBits::DecodeBlock(const HuffmanTable& dc, const HuffmanTable& ac, const 
 
 int JpegBits::EndInterval() {
     int marker = marker_;
-    if (marker < 0) {
-        if (input_.Byte() != 0xFF) return -1;
+    if (marker < 0 && input_.Byte() == 0xFF) {
         do marker = input_.Byte();
         while (marker == 0xFF);
     }
     bits_ = 0;
     count_ = padding_ = 0;
     marker_ = -1;
-    return marker == 0x100 || marker == 0 ? -1 : marker;
+    return marker;
 }

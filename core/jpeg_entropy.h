@@ -23,7 +23,6 @@ struct HuffmanTable {
     int32_t maxCode[17];
     int32_t symbolOffset[17];
     uint8_t symbols[256];
-    int symbolCount;
 };
 
 // Builds the canonical code from a DHT segment's 16 counts (codes of each
@@ -43,7 +42,7 @@ public:
 
     // Decodes one block's coefficients into `block` (zero on entry, natural
     // order, multiplied by `quant`, which is in zigzag order), updating the
-    // component's DC predictor. Returns the zigzag index of the last
+    // component's DC predictor; the DC table's sizes go up to 11. Returns the zigzag index of the last
     // coefficient read (0: only DC), or -1 on a code no table has or
     // coefficients past the block's end.
     int DecodeBlock(const HuffmanTable& dc, const HuffmanTable& ac, const uint16_t quant[64], int& predictor,
@@ -53,8 +52,8 @@ public:
     bool Overran() const { return padding_ > count_; }
 
     // Ends a restart interval: drops the bits left of its last byte and
-    // returns the marker that follows (-1 when no marker follows), ready
-    // for the next interval's data.
+    // returns the code of the marker that follows (another value when none
+    // follows), ready for the next interval's data.
     int EndInterval();
 
 private:

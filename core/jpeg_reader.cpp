@@ -69,7 +69,7 @@ struct Component {
     uint16_t quant[64] = {};  // zigzag order
     int predictor = 0;
 
-    size_t stride = 0;                   // bytes per sample row of the MCU rows
+    size_t stride = 0;                    // bytes per sample row of the MCU rows
     std::vector<uint8_t> rows, nextRows;  // the MCU row being shown and the one below
     std::vector<uint8_t> above;           // the last sample row of the MCU row before
     std::vector<uint8_t> upsampled;       // one picture row
@@ -82,6 +82,7 @@ public:
 
 private:
     int NextMarker();
+    bool ReadHeaderSegment(int marker, std::vector<uint8_t>& bytes);
     bool ReadSegment(std::vector<uint8_t>& bytes);
     bool ReadFrame(Segment segment);
     bool ReadHuffmanTables(Segment segment);
@@ -124,36 +125,34 @@ PictureRead JpegDecoder::Read() {
     std::vector<uint8_t> bytes;
     for (;;) {
         const int marker = NextMarker();
-        const bool application = (marker >= kApp0 && marker <= kApp15) || marker == kCom;
-        if (application && marker != kApp0 && marker != kApp14) {
-            const int length = input_.Word();
-            if (length < 2 || !input_.Skip(static_cast<size_t>(length - 2))) return PictureRead::Unsupported;
-            continue;
-        }
-        // Every other marker this reader knows has a segment; the rest
-        // (other frame types, arithmetic coding tables, a picture's end
-        // before its scan, hierarchical files) it does not read.
-        bool known = application;
-        switch (marker) {
-        case kSof0: case kSof1: case kDht: case kDqt: case kDri: case kSos: known = true; break;
-        default: break;
-        }
-        if (!known || !ReadSegment(bytes)) return PictureRead::Unsupported;
-        const Segment segment(bytes);
-        bool read = true;
-        switch (marker) {
-        case kSof0:
-        case kSof1: read = ReadFrame(segment); break;
-        case kDht: read = ReadHuffmanTables(segment); break;
-        case kDqt: read = ReadQuantTables(segment); break;
-        case kDri:
-            read = bytes.size() == 2;
-            if (read) restartInterval_ = static_cast<uint32_t>(bytes[0] << 8 | bytes[1]);
-            break;
-        case kSos: return ReadScanHeader(segment) ? DecodeScan() : PictureRead::Unsupported;
-        default: ReadApplicationData(marker, segment); break;
-        }
-        if (!read) return PictureRead::Unsupported;
+        if (marker == kSos)
+            return ReadSegment(bytes) && ReadScanHeader(Segment(bytes)) ? DecodeScan() : PictureRead::Unsupported;
+        if (!ReadHeaderSegment(marker, bytes)) return PictureRead::Unsupported;
+    }
+}
+
+// One segment before the scan. False on a bad one, and on markers this
+// reader does not take: other frame types, arithmetic coding tables, a
+// picture's end before its scan, hierarchical files.
+bool JpegDecoder::ReadHeaderSegment(int marker, std::vector<uint8_t>& bytes) {
+    const bool application = (marker >= kApp0 && marker <= kApp15) || marker == kCom;
+    if (application && marker != kApp0 && marker != kApp14) {
+        const int length = input_.Word();
+        return length >= 2 && input_.Skip(static_cast<size_t>(length - 2));
+    }
+    const bool table = marker == kDht || marker == kDqt || marker == kDri;
+    if (!application && !table && marker != kSof0 && marker != kSof1) return false;
+    if (!ReadSegment(bytes)) return false;
+    const Segment segment(bytes);
+    switch (marker) {
+    case kSof0:
+    case kSof1: return ReadFrame(segment);
+    case kDht: return ReadHuffmanTables(segment);
+    case kDqt: return ReadQuantTables(segment);
+    case kDri:
+        restartInterval_ = bytes.size() == 2 ? static_cast<uint32_t>(bytes[0] << 8 | bytes[1]) : 0;
+        return bytes.size() == 2;
+    default: ReadApplicationData(marker, segment); return true;
     }
 }
 
@@ -206,8 +205,10 @@ bool JpegDecoder::ReadFrame(Segment segment) {
         if (hMax_ % component.h || vMax_ % component.v) return false;
         component.hRatio = hMax_ / component.h;
         component.vRatio = vMax_ / component.v;
-        component.width = (width_ + static_cast<uint32_t>(component.hRatio) - 1) / static_cast<uint32_t>(component.hRatio);
-        component.height = (height_ + static_cast<uint32_t>(component.vRatio) - 1) / static_cast<uint32_t>(component.vRatio);
+        component.width =
+            (width_ + static_cast<uint32_t>(component.hRatio) - 1) / static_cast<uint32_t>(component.hRatio);
+        component.height =
+            (height_ + static_cast<uint32_t>(component.vRatio) - 1) / static_cast<uint32_t>(component.vRatio);
     }
     const uint32_t mcuWidth = 8 * static_cast<uint32_t>(hMax_), mcuHeight = 8 * static_cast<uint32_t>(vMax_);
     mcusAcross_ = (width_ + mcuWidth - 1) / mcuWidth;
@@ -225,9 +226,10 @@ bool JpegDecoder::ReadHuffmanTables(Segment segment) {
         const uint8_t* counts = segment.Bytes(16);
         size_t total = 0;
         for (int i = 0; i < 16; ++i) total += counts[i];
-        if (total > 256 || !segment.Has(total)) return false;
+        if (!segment.Has(total)) return false;
         const uint8_t* symbols = segment.Bytes(total);
-        if (kind == 0 && std::any_of(symbols, symbols + total, [](uint8_t size) { return size > 15; })) return false;
+        // 8-bit samples have DC differences of 11 bits at most.
+        if (kind == 0 && std::any_of(symbols, symbols + total, [](uint8_t size) { return size > 11; })) return false;
         if (!BuildHuffmanTable(counts, symbols, kind ? acTables_[index] : dcTables_[index])) return false;
         (kind ? acDefined_ : dcDefined_)[index] = true;
     }
@@ -333,7 +335,8 @@ bool JpegDecoder::DecodeMcuRow(bool intoNext) {
                     const int last = bits_.DecodeBlock(*component->dc, *component->ac, component->quant,
                                                        component->predictor, block);
                     if (last < 0) return false;
-                    const size_t column = (size_t{mcu} * static_cast<size_t>(component->h) + static_cast<size_t>(x)) * 8;
+                    const size_t column =
+                        (size_t{mcu} * static_cast<size_t>(component->h) + static_cast<size_t>(x)) * 8;
                     uint8_t* out = rows + static_cast<size_t>(y) * 8 * component->stride + column;
                     if (last == 0)
                         FillBlock(block[0], out, component->stride);
