@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their figures: the native puff benchmark
 # (dist/fogpuff_bench) and, under Wine in a headless X server of its own,
-# whole FogPuffBuffer calls on a real window (dist/fogpuff_bench.exe).
+# whole FogPuffBuffer calls on a real window (dist/fogpuff_bench.exe); then
+# the own JPEG reader on an 8000x8000 file made here with ImageMagick, in
+# both builds (dist/jpeg_bench, dist/jpeg_bench.exe).
 #   bench/run-benchmarks.sh [DIST]     (default: dist)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dist=$(realpath "${1:-dist}")
-for program in fogpuff_bench fogpuff_bench.exe; do
+for program in fogpuff_bench fogpuff_bench.exe jpeg_bench jpeg_bench.exe; do
   [ -f "$dist/$program" ] || { echo "run-benchmarks: $dist/$program is missing; build first (tools/build.sh)" >&2; exit 1; }
 done
 
@@ -20,3 +22,11 @@ session=$(mktemp -d)
 wine_session_start "$session/wine"
 trap 'wine_session_stop; rm -rf "$session"' EXIT
 wine "$dist/fogpuff_bench.exe"
+
+echo
+echo "== the own JPEG reader: an 8000x8000 baseline JPEG (gradient, quality 90)"
+convert -size 8000x8000 gradient:orange-navy -quality 90 "$session/large.jpg"
+echo -n "native: "
+"$dist/jpeg_bench" "$session/large.jpg"
+echo -n "Windows build under Wine: "
+wine "$dist/jpeg_bench.exe" "$(winepath -w "$session/large.jpg")"

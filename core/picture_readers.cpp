@@ -4,12 +4,14 @@
 #include <iterator>
 
 #include "bmp_reader.h"
+#include "jpeg_reader.h"
 #include "png_reader.h"
 
 namespace {
 
-// A reader joins with one line here (JPEG files start FF D8 FF).
+// A reader joins with one line here.
 const OwnPictureFormat kFormats[] = {
+    {"JPEG File Interchange Format (*.jpg;*.jpeg)", "*.jpg;*.jpeg;*.jpe;*.jfif", "\xFF\xD8\xFF", 3, ReadJpeg},
     {"Portable Network Graphics (*.png)", "*.png", "\x89PNG\r\n\x1A\n", 8, ReadPng},
     {"Windows Bitmap (*.bmp;*.dib)", "*.bmp;*.dib", "BM", 2, ReadBmp},
 };

@@ -1,0 +1,75 @@
+// The entropy-coded part of a sequential Huffman JPEG: code tables, the
+// bit stream between markers, and the coefficients of one 8x8 block.
+#pragma once
+
+#include <cstdint>
+
+#include "jpeg_input.h"
+
+// Codes of up to this many bits are found by one table look-up; longer
+// ones (rare: the most frequent symbols get the short codes) by length.
+constexpr int kHuffmanFastBits = 9;
+
+struct HuffmanTable {
+    // (length << 8) | symbol for every code of kHuffmanFastBits or fewer,
+    // indexed by the next kHuffmanFastBits bits; 0 where a code is longer.
+    uint16_t fast[1 << kHuffmanFastBits];
+    // For AC tables: where the next kHuffmanFastBits bits hold a whole
+    // coefficient (code and value), (value << 8) | (zeros before << 4) |
+    // bits used; else 0.
+    int16_t fastCoefficient[1 << kHuffmanFastBits];
+    // For the longer codes, by length: the largest code (-1: none), and what
+    // turns a code into an index of `symbols`.
+    int32_t maxCode[17];
+    int32_t symbolOffset[17];
+    uint8_t symbols[256];
+};
+
+// Builds the canonical code from a DHT segment's 16 counts (codes of each
+// length) and their symbols. False when the counts describe no prefix code
+// (too many codes of some length, or a code of all ones).
+bool BuildHuffmanTable(const uint8_t counts[16], const uint8_t* symbols, HuffmanTable& table);
+
+// The natural (row-major) index of each coefficient in zigzag order.
+extern const uint8_t kJpegZigzag[64];
+
+// Reads the bits of one scan, taking 0xFF00 for 0xFF and stopping at a
+// marker. Past a marker or the file's end it gives zero bits, so that a
+// block never reads beyond its data; Overran() then says the data ran out.
+class JpegBits {
+public:
+    explicit JpegBits(JpegInput& input) : input_(input) {}
+
+    // Decodes one block's coefficients into `block` (zero on entry, natural
+    // order, multiplied by `quant`, which is in zigzag order), updating the
+    // component's DC predictor; the DC table's sizes go up to 11. Returns the zigzag index of the last
+    // coefficient read (0: only DC), or -1 on a code no table has or
+    // coefficients past the block's end.
+    int DecodeBlock(const HuffmanTable& dc, const HuffmanTable& ac, const uint16_t quant[64], int& predictor,
+                    int16_t block[64]);
+
+    // True once the decoding used bits the scan does not have.
+    bool Overran() const { return padding_ > count_; }
+
+    // Ends a restart interval: drops the bits left of its last byte and
+    // returns the code of the marker that follows (another value when none
+    // follows), ready for the next interval's data.
+    int EndInterval();
+
+private:
+    uint32_t NextByte();
+    void Fill() {
+        while (count_ <= 24) {
+            bits_ |= NextByte() << (24 - count_);
+            count_ += 8;
+        }
+    }
+    int DecodeSymbol(const HuffmanTable& table);
+    int Receive(int size);
+
+    JpegInput& input_;
+    uint32_t bits_ = 0;  // the next bit is the top one
+    int count_ = 0;      // bits held in bits_
+    int padding_ = 0;    // zero bits put at the end of bits_ past the data
+    int marker_ = -1;    // the marker that ended the data, -1 while none
+};

@@ -1,0 +1,231 @@
+#include "jpeg_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "jpeg_entropy.h"
+
+namespace {
+
+std::vector<uint8_t> ReadPicture(const std::string& name) {
+    std::ifstream file(std::string(ZORV_SAMPLE_PICTURES) + "/" + name, std::ios::binary);
+    EXPECT_TRUE(file) << name;
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+class MemorySource : public ByteSource {
+public:
+    explicit MemorySource(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    size_t Read(void* into, size_t count) override {
+        const size_t taken = std::min(count, bytes_.size() - at_);
+        std::copy_n(bytes_.begin() + static_cast<ptrdiff_t>(at_), taken, static_cast<uint8_t*>(into));
+        at_ += taken;
+        return taken;
+    }
+    bool Seek(uint64_t offset) override { return offset <= bytes_.size() && (at_ = offset, true); }
+
+private:
+    const std::vector<uint8_t>& bytes_;
+    size_t at_ = 0;
+};
+
+// Keeps the picture as 0xRRGGBB values; answers false from Row number
+// `stopAt` (counting from 1), or from Start when it is 0.
+struct PictureSink : RowSink {
+    bool Start(uint32_t w, uint32_t h) override {
+        width = w;
+        height = h;
+        return stopAt != 0;
+    }
+    bool Row(const uint32_t* row) override {
+        for (uint32_t x = 0; x < width; ++x) pixels.push_back(row[x] & 0xFFFFFF);
+        return ++rows != stopAt;
+    }
+    uint32_t width = 0xDEADBEEF, height = 0xDEADBEEF, rows = 0, stopAt = ~0u;
+    std::vector<uint32_t> pixels;
+};
+
+PictureRead Decode(const std::vector<uint8_t>& bytes, PictureSink& sink) {
+    MemorySource source(bytes);
+    return ReadJpeg(source, sink);
+}
+
+// Small photographic crops, 37 x 21 or near (no whole number of MCUs
+// either way), written by ImageMagick at each sampling, one with restart
+// markers, two with flat areas, one Adobe RGB; and a pixel checkerboard at
+// quality 100 with the standard tables: long codes, runs of 16 zeros, the
+// last coefficient. ImageMagick's own decodes of them, committed beside
+// them, are the expected pixels.
+const struct Sample {
+    const char* name;
+    uint32_t width, height;
+    bool grey;
+} kSamples[] = {
+    {"grey", 37, 21, true},    {"checkerboard", 16, 16, true},     {"ycc444", 37, 21, false}, {"ycc422", 36, 21, false},
+    {"ycc440", 37, 21, false}, {"ycc420_restarts", 37, 21, false}, {"ycc411", 38, 21, false}, {"rgb", 37, 21, false},
+};
+
+std::vector<uint32_t> ExpectedPixels(const Sample& sample) {
+    const std::vector<uint8_t> bytes = ReadPicture(sample.name + std::string(sample.grey ? ".gray" : ".rgb"));
+    std::vector<uint32_t> pixels;
+    for (size_t i = 0; i < bytes.size(); i += sample.grey ? 1 : 3)
+        pixels.push_back(sample.grey ? bytes[i] * 0x010101u
+                                     : uint32_t{bytes[i]} << 16 | bytes[i + 1] << 8 | bytes[i + 2]);
+    return pixels;
+}
+
+// Where the first marker `code` is.
+size_t MarkerOffset(const std::vector<uint8_t>& bytes, uint8_t code) {
+    for (size_t i = 0; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == code) return i;
+    ADD_FAILURE() << "no marker " << int{code};
+    return 0;
+}
+
+TEST(JpegReader, DecodesWhatImageMagickDecodesWithinTwoLevels) {
+    std::vector<std::pair<Sample, std::vector<uint8_t>>> cases;
+    for (const Sample& sample : kSamples) cases.push_back({sample, ReadPicture(sample.name + std::string(".jpg"))});
+    // Greyscale with sampling factors other than 1 x 1 means the same picture.
+    cases.push_back(cases.front());
+    cases.back().second[MarkerOffset(cases.back().second, 0xC0) + 11] = 0x22;
+    for (const auto& [sample, bytes] : cases) {
+        SCOPED_TRACE(sample.name);
+        PictureSink sink;
+        ASSERT_EQ(PictureRead::Decoded, Decode(bytes, sink));
+        EXPECT_EQ(sample.width, sink.width);
+        EXPECT_EQ(sample.height, sink.height);
+        const std::vector<uint32_t> expected = ExpectedPixels(sample);
+        ASSERT_EQ(expected.size(), sink.pixels.size());
+        int worst = 0;
+        size_t worstAt = 0;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            for (int shift = 0; shift < 24; shift += 8) {
+                const int difference = std::abs(int(expected[i] >> shift & 255) - int(sink.pixels[i] >> shift & 255));
+                if (difference > worst) worst = difference, worstAt = i;
+            }
+        }
+        EXPECT_LE(worst, 2) << "pixel " << worstAt % sample.width << "," << worstAt / sample.width << ": expected "
+                            << std::hex << expected[worstAt] << ", decoded " << sink.pixels[worstAt];
+    }
+}
+
+// Codings left to the system's decoder, and headers out of range (patched
+// into a good file at a distance from a marker: SOF0 C0, DHT C4, SOS DA):
+// Unsupported before the sink hears of them.
+TEST(JpegReader, RefusesOtherCodingsAndBadHeadersBeforeTheFirstRow) {
+    const struct {
+        const char* what;
+        const char* sample;
+        uint8_t marker;  // 0: the file as it is
+        size_t at;
+        std::vector<uint8_t> patch;
+    } cases[] = {
+        {"progressive", "progressive.jpg", 0, 0, {}},
+        {"arithmetic coding", "arithmetic.jpg", 0, 0, {}},
+        {"CMYK", "cmyk.jpg", 0, 0, {}},
+        {"components in separate scans", "separate_scans.jpg", 0, 0, {}},
+        {"12-bit samples", "ycc444.jpg", 0xC0, 4, {12}},
+        {"no height", "ycc444.jpg", 0xC0, 5, {0, 0}},
+        {"too wide", "ycc444.jpg", 0xC0, 7, {0xFF, 0xFF}},
+        {"luma 2x2, chroma 3x1", "ycc444.jpg", 0xC0, 11, {0x22, 0, 2, 0x31}},
+        {"18 blocks an MCU", "ycc444.jpg", 0xC0, 11, {0x44}},
+        {"fifth quantization table", "ycc444.jpg", 0xC0, 12, {4}},
+        {"DC difference of 12 bits", "ycc444.jpg", 0xC4, 21, {12}},
+        {"luma thrice in the scan", "ycc444.jpg", 0xDA, 7, {1, 0x11, 1}},
+        {"a scan of coefficients 0 to 62", "ycc444.jpg", 0xDA, 12, {62}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> bytes = ReadPicture(c.sample);
+        if (c.marker) std::copy(c.patch.begin(), c.patch.end(), bytes.begin() + MarkerOffset(bytes, c.marker) + c.at);
+        PictureSink sink;
+        EXPECT_EQ(PictureRead::Unsupported, Decode(bytes, sink));
+        EXPECT_EQ(0xDEADBEEFu, sink.width);
+    }
+}
+
+// Huffman tables from a DHT segment's counts of codes per length: no more
+// codes than a length has room for, none of all ones, at most 256; the
+// prefixes of longer codes have no entry in the look-up table.
+TEST(JpegReader, TakesOnlyHuffmanTablesThatArePrefixCodes) {
+    const uint8_t symbols[257] = {7, 8};
+    const auto counts = [](std::initializer_list<std::pair<int, uint8_t>> lengths) {
+        std::vector<uint8_t> counts(16);
+        for (const auto& [length, count] : lengths) counts[static_cast<size_t>(length - 1)] = count;
+        return counts;
+    };
+    HuffmanTable table;
+    EXPECT_FALSE(BuildHuffmanTable(counts({{1, 3}}).data(), symbols, table));
+    EXPECT_FALSE(BuildHuffmanTable(counts({{1, 1}, {2, 2}}).data(), symbols, table));
+    EXPECT_FALSE(BuildHuffmanTable(counts({{15, 2}, {16, 255}}).data(), symbols, table));
+    ASSERT_TRUE(BuildHuffmanTable(counts({{1, 1}, {10, 1}}).data(), symbols, table));
+    EXPECT_EQ(1 << 8 | 7, table.fast[255]);  // code 0
+    EXPECT_EQ(0, table.fast[256]);           // 1000000000 is longer
+}
+
+// A code no table has ends the block; a restart marker is found whether or
+// not the bits before it already reached it, and only right after them.
+TEST(JpegReader, EntropyCodedDataEndsAtBadCodesAndTakesOnlyAMarkerAfterAnInterval) {
+    HuffmanTable dc, ac;
+    const uint8_t oneCode[16] = {1}, symbol[1] = {0};  // "0": DC of size 0, or the end of the block
+    ASSERT_TRUE(BuildHuffmanTable(oneCode, symbol, dc) && BuildHuffmanTable(oneCode, symbol, ac));
+    const uint16_t quant[64] = {1};
+    int16_t block[64] = {};
+    int predictor = 0;
+    const std::vector<uint8_t> onesAfterDc = {0x7F, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00};
+    MemorySource source(onesAfterDc);
+    JpegInput input(source);
+    EXPECT_EQ(-1, JpegBits(input).DecodeBlock(dc, ac, quant, predictor, block));
+
+    for (const auto& [bytes, marker] :
+         {std::pair<std::vector<uint8_t>, int>{{0xFF, 0xFF, 0xD3}, 0xD3}, {{0x12, 0xFF, 0xD3}, -1}}) {
+        MemorySource markerSource(bytes);
+        JpegInput markerInput(markerSource);
+        EXPECT_EQ(marker, JpegBits(markerInput).EndInterval());
+    }
+}
+
+// Every shortened copy of each sample and copies with one byte changed:
+// Unsupported, or Decoded with every row; never a fault (ASan watches).
+TEST(JpegReader, DamagedFilesGiveUnsupportedOrAWholePicture) {
+    for (const Sample& sample : kSamples) {
+        SCOPED_TRACE(sample.name);
+        const std::vector<uint8_t> good = ReadPicture(sample.name + std::string(".jpg"));
+        int cutDecoded = 0;
+        for (size_t length = 0; length < good.size(); ++length) {
+            const std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<ptrdiff_t>(length));
+            PictureSink sink;
+            const PictureRead read = Decode(cut, sink);
+            EXPECT_NE(PictureRead::Stopped, read) << length;
+            if (read == PictureRead::Decoded) ++cutDecoded;
+        }
+        EXPECT_LE(cutDecoded, 2) << "only the end-of-picture marker may go";
+        for (size_t at = 0; at < good.size(); ++at) {
+            std::vector<uint8_t> changed = good;
+            changed[at] ^= static_cast<uint8_t>(1u << (at % 8));
+            PictureSink sink;
+            const PictureRead read = Decode(changed, sink);
+            EXPECT_NE(PictureRead::Stopped, read) << at;
+            if (read == PictureRead::Decoded) {
+                EXPECT_EQ(sink.height, sink.rows) << at;
+            }
+        }
+    }
+}
+
+TEST(JpegReader, StopsWhenTheSinkRefuses) {
+    const std::vector<uint8_t> bytes = ReadPicture("ycc420_restarts.jpg");
+    for (uint32_t stopAt : {0u, 1u, 17u}) {
+        PictureSink sink;
+        sink.stopAt = stopAt;
+        EXPECT_EQ(PictureRead::Stopped, Decode(bytes, sink));
+        EXPECT_EQ(stopAt, sink.rows);
+    }
+}
+
+}  // namespace
