@@ -116,13 +116,13 @@ TEST_F(PictureLoaderTest, ReadsEveryOfferedFormatUprightAndStretchedAndShrinksAF
 // A picture of 4000 x 4000 (64 MB at 32 bits) shown at 1000 x 1000: the
 // saver's own readers hold a few rows of it, on either path, where the
 // system's decoders would hold all of it.
-TEST_F(PictureLoaderTest, ReadsLargePngAndBmpFilesAFewRowsAtATime) {
-    const std::string png = folder + "\\large.png", bmp = folder + "\\large.bmp";
+TEST_F(PictureLoaderTest, ReadsLargeJpegPngAndBmpFilesAFewRowsAtATime) {
+    const std::string png = folder + "\\large.png", bmp = folder + "\\large.bmp", jpeg = "Z:" ZORV_LARGE_JPEG;
     ASSERT_TRUE(WriteLargePng(png, 4000) && WriteLargeBmp(bmp, 4000));
     for (const auto& decoder : kDecoders) {
         SCOPED_TRACE(decoder.what);
         PretendImagingComponentMissing(decoder.imagingComponentMissing);
-        for (const std::string& path : {png, bmp}) {
+        for (const std::string& path : {png, bmp, jpeg}) {
             SCOPED_TRACE(path);
             const SIZE_T before = PeakMemory();
             std::vector<uint32_t> pixels;
