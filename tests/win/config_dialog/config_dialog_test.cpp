@@ -1,42 +1,20 @@
 // The configuration dialog from its real template, driven with clicks and
 // key presses: what it shows, what it stores and when, when it draws its
 // preview, and what its buttons open; and the real zorv.scr showing it.
-#include <windows.h>
 #include <commctrl.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "config_ui/config_dialog.h"
 #include "config_ui/images_dialog.h"
 #include "dialog_driver.h"
 #include "fog/fog_engine.h"
 #include "resources/resource.h"
-#include "test_support.h"
 
 namespace {
 
-const char kKey[] = "SOFTWARE\\Zorv";
-const char* const kNames[] = {"Density", "Power", "MixPix", "Ray", "BackgroundMode", "Delay", "Timeout"};
 const DWORD kOff = 0xFFFFFFFF;  // Timeout -1: no refresh
-
-void Store(const std::vector<DWORD>& values) {  // the first values.size() settings
-    for (size_t i = 0; i < values.size(); ++i) WriteDword(kKey, kNames[i], values[i]);
-}
-
-// The seven stored values in order, "-" for a missing one.
-std::string Stored() {
-    std::string text;
-    for (const char* name : kNames) {
-        DWORD value = 0;
-        text += (ReadDword(kKey, name, value) ? std::to_string(static_cast<int>(value)) : "-") + " ";
-    }
-    return text;
-}
 
 // The sliders Density, Blur, Strength, Speed; x/o for Mix colors, the
 // screen, desktop and random radios and Refresh; E/- for the screen radio,
@@ -75,8 +53,8 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkO
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
-        Store(c.stored);
-        const std::string before = Stored();
+        WriteSettings(c.stored);
+        const std::string before = StoredSettings();
         ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc)) << c.shown;
         EXPECT_EQ(c.shown, Shown(dialog));
         for (int id : {IDC_CONFIG_MODE_RANDOM, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH}) ClickControl(dialog, id);
@@ -85,14 +63,14 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkO
         EXPECT_EQ(1, theFog.Density) << c.shown << ": the setting follows the slider";
         Type(dialog, IDC_CONFIG_SPEED, {VK_LEFT});
         if (c.afterOk) Type(dialog, IDC_CONFIG_REFRESH_SECONDS, {'9', '0'});
-        EXPECT_EQ(before, Stored()) << c.shown << ": nothing is stored before OK";
+        EXPECT_EQ(before, StoredSettings()) << c.shown << ": nothing is stored before OK";
         Close(c.afterOk ? IDOK : IDCANCEL);
-        EXPECT_EQ(c.afterOk ? c.afterOk : before, Stored()) << c.shown;
+        EXPECT_EQ(c.afterOk ? c.afterOk : before, StoredSettings()) << c.shown;
     }
 }
 
 TEST_F(ConfigDialogTest, PartialKeyShowsTheErrorBoxAndOkThenStoresAFullSet) {
-    Store({3, 120, 0, 20});
+    WriteSettings({3, 120, 0, 20});
     Start(IDD_CONFIG, ConfigDialogProc);
     HWND box = WaitForDialog(threadId);  // before the dialog shows
     ASSERT_TRUE(box);
@@ -105,7 +83,7 @@ TEST_F(ConfigDialogTest, PartialKeyShowsTheErrorBoxAndOkThenStoresAFullSet) {
     ASSERT_TRUE(dialog);
     EXPECT_EQ("3 20 20 2000 ooxoo --- []", Shown(dialog));
     Close(IDOK);
-    EXPECT_EQ("3 120 0 20 1 0 -1 ", Stored());
+    EXPECT_EQ("3 120 0 20 1 0 -1 ", StoredSettings());
 }
 
 // What the link buttons hand to the shell, recorded in place of
@@ -126,18 +104,6 @@ void RecordShellExecuteCalls() {
     VirtualProtect(entry, 5, protection, &protection);
 }
 
-// Colours the screen's top-left corner, which the screen image mode copies.
-void CornerWindow(int width, int height, COLORREF colour) {
-    WNDCLASSA corner = {};
-    corner.lpfnWndProc = DefWindowProcA;
-    corner.hbrBackground = CreateSolidBrush(colour);
-    const std::string name = "ZorvCorner" + std::to_string(colour);
-    corner.lpszClassName = name.c_str();
-    RegisterClassA(&corner);
-    CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, corner.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                    height, nullptr, nullptr, nullptr, nullptr);
-}
-
 // Each trigger, as the control sends it: the preview is painted grey
 // before each and is drawn again, or left grey. Its corner shows the
 // background: the screen's blue corner, Wine's white desktop, or black
@@ -145,13 +111,14 @@ void CornerWindow(int width, int height, COLORREF colour) {
 // meets green. "..." follows the random image mode.
 TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
     RecordShellExecuteCalls();
-    Store({10, 100, 1, 20, 1, 0, kOff});
+    WriteSettings({10, 100, 1, 20, 1, 0, kOff});
     ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
     HWND preview = GetDlgItem(dialog, IDC_CONFIG_PREVIEW);
     RECT client = {};
     GetClientRect(preview, &client);
-    CornerWindow(client.right + 10, client.bottom + 10, RGB(0, 128, 0));
-    CornerWindow(client.right / 2 - 9, client.bottom + 10, RGB(0, 0, 255));
+    // The screen's top-left corner, which the screen image mode copies.
+    CreateSolidWindow(0, 0, client.right + 10, client.bottom + 10, RGB(0, 128, 0));
+    CreateSolidWindow(0, 0, client.right / 2 - 9, client.bottom + 10, RGB(0, 0, 255));
     auto send = [this](UINT message, WPARAM wParam, int control) {
         return [=] { SendMessageA(dialog, message, wParam, reinterpret_cast<LPARAM>(GetDlgItem(dialog, control))); };
     };
@@ -232,7 +199,7 @@ TEST(ConfigModeTest, EmptyTailAndCTailsShowTheDialogAndCancelEndsWithZero) {
         EXPECT_EQ("ZORV 2.0", WindowText(dialog)) << c.tail;
         SendDlgItemMessageA(dialog, IDCANCEL, BM_CLICK, 0, 0);
         EXPECT_EQ(0u, saver.WaitForExit(10000)) << c.tail;
-        EXPECT_FALSE(ValueExists(kKey, "Density")) << "Cancel stores nothing";
+        EXPECT_EQ("- - - - - - - ", StoredSettings()) << "Cancel stores nothing";
     }
     DestroyWindow(owner);
 }

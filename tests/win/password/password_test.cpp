@@ -199,7 +199,7 @@ TEST_F(PasswordTest, TheSwitchAndTheProviderDecideOnProtectionAndThePasswordChan
             ASSERT_TRUE(PumpUntil([] { return FindWindowA(kSaverClassName, "Screen Saver") != nullptr; }, 10000));
             EXPECT_EQ(c.protects, RunningStateSeenFromOutside());
             EXPECT_EQ(Record("ProviderLoads") - c.protects, Record("ProviderFrees"));
-            PressKey(VK_SHIFT);
+            TapKey(VK_SHIFT);
         }
         EXPECT_EQ(c.exitCode, saver.WaitForExit(20000));
         EXPECT_EQ(c.noted, Noted());

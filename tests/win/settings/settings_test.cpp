@@ -7,8 +7,7 @@
 namespace {
 
 const char kKey[] = "SOFTWARE\\Zorv";
-const char* const kNames[] = {"Density", "Power", "MixPix", "Ray", "BackgroundMode", "Delay", "Timeout"};
-const DWORD kStored[7] = {7, 150, 0, 33, 2, 250, 600};
+const std::vector<DWORD> kStored = {7, 150, 0, 33, 2, 250, 600};
 
 // The seven settings in storage order, Power in hundredths.
 std::vector<double> Loaded(const FogEngine& fog) {
@@ -41,7 +40,7 @@ TEST(SettingsTest, LoadKeepsTheDefaultsFromTheFirstValueItCannotRead) {
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
-        for (int i = 0; i < c.valuesStored; ++i) WriteDword(kKey, kNames[i], kStored[i]);
+        WriteSettings({kStored.begin(), kStored.begin() + c.valuesStored});
         if (c.valueName) WriteBinary(kKey, c.valueName, c.data, c.size, c.type);
         FogEngine fog;
         fog.Density = fog.Ray = fog.BackgroundMode = fog.Delay = fog.Timeout = 0x5EADBEEF;
@@ -65,11 +64,7 @@ TEST(SettingsTest, SaveWritesAllSevenAndEveryPowerSurvivesALoadAndASave) {
     fog.Density = 6, fog.Power = 1.75, fog.MixPix = 0, fog.Ray = 90, fog.BackgroundMode = 2, fog.Delay = 1999;
     fog.Timeout = -1;
     EXPECT_EQ(0, fog.SaveSettings());
-    const DWORD expected[7] = {6, 175, 0, 90, 2, 1999, 0xFFFFFFFF};
-    for (int i = 0; i < 7; ++i) {
-        DWORD stored = 0xDEADBEEF;
-        EXPECT_TRUE(ReadDword(kKey, kNames[i], stored) && stored == expected[i]) << kNames[i] << " " << stored;
-    }
+    EXPECT_EQ("6 175 0 90 2 1999 -1 ", StoredSettings());
     DWORD saved = 0xDEADBEEF;
     for (DWORD stored = 0; stored <= 200; ++stored) {
         WriteDword(kKey, "Power", stored);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "resources/resource.h"
+#include "core/settings_values.h"
 
 namespace {
 
@@ -13,15 +13,15 @@ std::string UnixToWindowsPath(std::string path) {
     return "Z:" + path;
 }
 
+const char* const kSettingNames[] = {kDensityValue, kPowerValue, kMixPixValue, kRayValue,
+                                     kBackgroundModeValue, kDelayValue, kTimeoutValue};
+
 }  // namespace
 
-std::string DistPath(const char* fileName) {
+std::string SaverPath() {
     const char* dist = std::getenv("ZORV_DIST");
-    std::string folder = dist ? UnixToWindowsPath(dist) : std::string(".");
-    return folder + "\\" + fileName;
+    return (dist ? UnixToWindowsPath(dist) : std::string(".")) + "\\zorv.scr";
 }
-
-std::string SaverPath() { return DistPath("zorv.scr"); }
 
 std::string ScratchFolder() {
     char temp[MAX_PATH];
@@ -116,12 +116,40 @@ bool ReadDword(const char* keyPath, const char* name, DWORD& value) {
     return status == ERROR_SUCCESS && size == sizeof value;
 }
 
-bool ValueExists(const char* keyPath, const char* name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != 0) return false;
-    LONG status = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+void WriteSettings(const std::vector<DWORD>& values) {
+    for (size_t i = 0; i < values.size(); ++i) WriteDword(kSettingsKeyPath, kSettingNames[i], values[i]);
+}
+
+std::string StoredSettings() {
+    std::string text;
+    for (const char* name : kSettingNames) {
+        DWORD value = 0;
+        text += (ReadDword(kSettingsKeyPath, name, value) ? std::to_string(static_cast<int>(value)) : "-") + " ";
+    }
+    return text;
+}
+
+void PressKey(WORD virtualKey, bool down) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+    Sleep(15);
+}
+
+void TapKey(WORD virtualKey) { PressKey(virtualKey, true), PressKey(virtualKey, false); }
+
+HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour) {
+    const std::string name = "ZorvSolid" + std::to_string(colour);
+    WNDCLASSA solid = {};
+    solid.lpfnWndProc = DefWindowProcA;
+    solid.hbrBackground = CreateSolidBrush(colour);  // the class keeps it for the process
+    solid.lpszClassName = name.c_str();
+    if (!RegisterClassA(&solid)) DeleteObject(solid.hbrBackground);
+    return CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, name.c_str(), "", WS_POPUP | WS_VISIBLE, x, y, width,
+                           height, nullptr, nullptr, nullptr, nullptr);
 }
 
 std::string DescribeMessages(const std::vector<MessageRecord>& messages) {

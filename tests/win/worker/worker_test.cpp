@@ -1,13 +1,16 @@
 // The fog's saver procedure and its worker, driven through real windows:
 // the first erase paints and lets the held worker run, refreshes come on
-// time, puffs follow the creation tick on the path the display calls for,
-// and every close ends the worker.
+// time, puffs follow the creation tick on the path the display calls for
+// at the x87 precision they rely on, and every close ends the worker.
 #include <gtest/gtest.h>
+
+#include <float.h>
 
 #include "../../native/puff_test_support.h"
 #include "bmp_file.h"
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
+#include "fog/fog_saver_proc.h"
 #include "fog_test_window.h"
 
 namespace {
@@ -144,6 +147,56 @@ TEST_F(FogSaverProcTest, PuffsFollowTheCreationTickOnThePathTheDisplayCallsFor) 
         EXPECT_EQ(1, matches);
         EXPECT_EQ(0, otherPathMatches);
     }
+}
+
+// The precision bits of a thread that is busy in its own code, after it
+// has had time to start. Wine gives no floating-point state for a thread
+// stopped inside a system call, so the thread is caught a few times until
+// it is seen at work.
+WORD PrecisionOf(HANDLE thread) {
+    Sleep(300);
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        CONTEXT context = {};
+        context.ContextFlags = CONTEXT_FLOATING_POINT;
+        SuspendThread(thread);
+        const BOOL read = GetThreadContext(thread, &context);
+        ResumeThread(thread);
+        if (read && context.FloatSave.ControlWord != 0) return context.FloatSave.ControlWord & 0x300;
+        Sleep(1);
+    }
+    return 0xFFFF;
+}
+
+volatile bool spinning = true;
+
+// A thread left at 64 bits: the worker's routine, or a loop that keeps them.
+DWORD WINAPI AtExtendedPrecision(LPVOID runWorker) {
+    _controlfp(_PC_64, _MCW_PC);
+    if (runWorker) return FogWorker(nullptr);
+    for (volatile double sum = 0; spinning;) sum = sum + 1.0;
+    return 0;
+}
+
+// The worker sets the x87 precision its puffs rely on (53 bits, 0x200),
+// whatever its thread started with; the reading sees a thread that keeps
+// its 64 bits (0x300) as such.
+TEST_F(FogSaverProcTest, TheWorkerPuffsAtDoublePrecision) {
+    HANDLE spinner = CreateThread(nullptr, 0, AtExtendedPrecision, nullptr, 0, nullptr);
+    EXPECT_EQ(0x300, PrecisionOf(spinner));
+    spinning = false;
+    WaitForSingleObject(spinner, INFINITE);
+    CloseHandle(spinner);
+
+    StoreSettings(3, 0, kNever, 100, 200);  // large puffs one after another
+    FogWindowLog log;
+    HWND window = CreateFogWindow(log, 400, 300, true);
+    ASSERT_TRUE(theFog.StopEvent);
+    HANDLE worker = CreateThread(nullptr, 0, AtExtendedPrecision, window, 0, nullptr);
+    EXPECT_EQ(0x200, PrecisionOf(worker));
+    SetEvent(theFog.StopEvent);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 5000));
+    CloseHandle(worker);
+    SendMessageA(window, WM_CLOSE, 0, 0);
 }
 
 }  // namespace
