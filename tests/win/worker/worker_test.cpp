@@ -149,52 +149,26 @@ TEST_F(FogSaverProcTest, PuffsFollowTheCreationTickOnThePathTheDisplayCallsFor) 
     }
 }
 
-// The precision bits of a thread that is busy in its own code, after it
-// has had time to start. Wine gives no floating-point state for a thread
-// stopped inside a system call, so the thread is caught a few times until
-// it is seen at work.
-WORD PrecisionOf(HANDLE thread) {
-    Sleep(300);
-    for (int attempt = 0; attempt < 500; ++attempt) {
-        CONTEXT context = {};
-        context.ContextFlags = CONTEXT_FLOATING_POINT;
-        SuspendThread(thread);
-        const BOOL read = GetThreadContext(thread, &context);
-        ResumeThread(thread);
-        if (read && context.FloatSave.ControlWord != 0) return context.FloatSave.ControlWord & 0x300;
-        Sleep(1);
-    }
-    return 0xFFFF;
-}
-
-volatile bool spinning = true;
-
-// A thread left at 64 bits: the worker's routine, or a loop that keeps them.
-DWORD WINAPI AtExtendedPrecision(LPVOID runWorker) {
+// The worker's routine on a thread left at 64 bits, which it ends with
+// the x87 precision the routine left it.
+DWORD WINAPI WorkerAtExtendedPrecision(LPVOID) {
     _controlfp(_PC_64, _MCW_PC);
-    if (runWorker) return FogWorker(nullptr);
-    for (volatile double sum = 0; spinning;) sum = sum + 1.0;
-    return 0;
+    FogWorker(nullptr);
+    return _controlfp(0, 0) & _MCW_PC;
 }
 
-// The worker sets the x87 precision its puffs rely on (53 bits, 0x200),
-// whatever its thread started with; the reading sees a thread that keeps
-// its 64 bits (0x300) as such.
+// The worker sets the 53-bit precision its puffs rely on, whatever its
+// thread started with, and keeps it through its puffs.
 TEST_F(FogSaverProcTest, TheWorkerPuffsAtDoublePrecision) {
-    HANDLE spinner = CreateThread(nullptr, 0, AtExtendedPrecision, nullptr, 0, nullptr);
-    EXPECT_EQ(0x300, PrecisionOf(spinner));
-    spinning = false;
-    WaitForSingleObject(spinner, INFINITE);
-    CloseHandle(spinner);
-
     StoreSettings(3, 0, kNever, 100, 200);  // large puffs one after another
     FogWindowLog log;
     HWND window = CreateFogWindow(log, 400, 300, true);
-    ASSERT_TRUE(theFog.StopEvent);
-    HANDLE worker = CreateThread(nullptr, 0, AtExtendedPrecision, window, 0, nullptr);
-    EXPECT_EQ(0x200, PrecisionOf(worker));
+    HANDLE worker = CreateThread(nullptr, 0, WorkerAtExtendedPrecision, nullptr, 0, nullptr);
+    Sleep(300);
     SetEvent(theFog.StopEvent);
+    DWORD precision = 0;
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 5000));
+    EXPECT_TRUE(GetExitCodeThread(worker, &precision) && precision == _PC_53) << std::hex << precision;
     CloseHandle(worker);
     SendMessageA(window, WM_CLOSE, 0, 0);
 }
