@@ -1,6 +1,6 @@
 // The configuration dialog from its real template, driven with clicks and
 // key presses: what it shows, what it stores and when, when it draws its
-// preview, and what its buttons open; and the real zorv.scr showing it.
+// preview, and what its buttons open.
 #include <commctrl.h>
 
 #include <cstring>
@@ -181,27 +181,6 @@ TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
     Settle(dialog, 300);
     EXPECT_FALSE(IsWindow(images));
     EXPECT_EQ(white, corner(false));
-}
-
-// The real zorv.scr in configuration mode, seen from outside.
-TEST(ConfigModeTest, EmptyTailAndCTailsShowTheDialogAndCancelEndsWithZero) {
-    CleanSettingsKey clean;
-    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-    const std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(owner));
-    const struct {
-        std::string tail;
-        HWND owner;
-    } cases[] = {{"", nullptr}, {"/c:" + handle, owner}, {"-C:" + handle + " trailing", owner}};
-    for (const auto& c : cases) {
-        RunningProcess saver("\"" + SaverPath() + "\" " + c.tail);
-        HWND dialog = WaitForDialog(saver.info.dwThreadId, c.owner);
-        ASSERT_TRUE(dialog) << "tail [" << c.tail << "]";
-        EXPECT_EQ("ZORV 2.0", WindowText(dialog)) << c.tail;
-        SendDlgItemMessageA(dialog, IDCANCEL, BM_CLICK, 0, 0);
-        EXPECT_EQ(0u, saver.WaitForExit(10000)) << c.tail;
-        EXPECT_EQ("- - - - - - - ", StoredSettings()) << "Cancel stores nothing";
-    }
-    DestroyWindow(owner);
 }
 
 // Both dialogs, driven by real key presses: Tab visits the controls in

@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include <shlwapi.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,20 +10,15 @@
 
 namespace {
 
-std::string UnixToWindowsPath(std::string path) {
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return "Z:" + path;
-}
-
 const char* const kSettingNames[] = {kDensityValue, kPowerValue, kMixPixValue, kRayValue,
                                      kBackgroundModeValue, kDelayValue, kTimeoutValue};
 
 }  // namespace
 
 std::string SaverPath() {
-    const char* dist = std::getenv("ZORV_DIST");
-    return (dist ? UnixToWindowsPath(dist) : std::string(".")) + "\\zorv.scr";
+    std::string path = std::string("Z:") + std::getenv("ZORV_DIST") + "/zorv.scr";
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 std::string ScratchFolder() {
@@ -41,10 +39,8 @@ RunningProcess::RunningProcess(const std::string& commandLine) {
 
 RunningProcess::~RunningProcess() {
     if (!started) return;
-    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(info.hProcess, kProcessTimedOut);
-        WaitForSingleObject(info.hProcess, 5000);
-    }
+    TerminateProcess(info.hProcess, kProcessTimedOut);  // fails harmlessly once it has ended
+    WaitForSingleObject(info.hProcess, 5000);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
 }
@@ -56,11 +52,7 @@ DWORD RunningProcess::WaitForExit(DWORD timeoutMs) {
     // may send messages to a window of ours (a preview's parent).
     while (MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) {
         PumpMessagesFor(0);
-        if (GetTickCount() - start >= timeoutMs) {
-            TerminateProcess(info.hProcess, kProcessTimedOut);
-            WaitForSingleObject(info.hProcess, 5000);
-            return kProcessTimedOut;
-        }
+        if (GetTickCount() - start >= timeoutMs) return kProcessTimedOut;  // killed when it goes
     }
     DWORD code = kProcessTimedOut;
     GetExitCodeProcess(info.hProcess, &code);
@@ -86,21 +78,13 @@ void PumpMessagesFor(DWORD milliseconds) {
     }
 }
 
-void DeleteSettingsKey() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Zorv\\Images");
-    RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Zorv");
-}
+void DeleteSettingsKey() { SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath); }
 
 CleanSettingsKey::CleanSettingsKey() { DeleteSettingsKey(); }
 CleanSettingsKey::~CleanSettingsKey() { DeleteSettingsKey(); }
 
 bool WriteBinary(const char* keyPath, const char* name, const void* data, DWORD size, DWORD type) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != 0)
-        return false;
-    LONG status = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return SHSetValueA(HKEY_CURRENT_USER, keyPath, name, type, data, size) == ERROR_SUCCESS;
 }
 
 bool WriteDword(const char* keyPath, const char* name, DWORD value) {
@@ -108,12 +92,8 @@ bool WriteDword(const char* keyPath, const char* name, DWORD value) {
 }
 
 bool ReadDword(const char* keyPath, const char* name, DWORD& value) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != 0) return false;
     DWORD size = sizeof value;
-    LONG status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS && size == sizeof value;
+    return SHGetValueA(HKEY_CURRENT_USER, keyPath, name, nullptr, &value, &size) == ERROR_SUCCESS && size == sizeof value;
 }
 
 void WriteSettings(const std::vector<DWORD>& values) {
