@@ -37,6 +37,17 @@ BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
 
 int Area(const RECT& r) { return (r.right - r.left) * (r.bottom - r.top); }
 
+// What stepping aside for the screen copy sends the saver window, and when.
+std::vector<MessageRecord> steps;
+std::vector<DWORD> ticks;
+LRESULT CALLBACK StepsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETREDRAW || message == WM_SHOWWINDOW) {
+        steps.push_back({message, wParam, 0});
+        ticks.push_back(GetTickCount());
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // The monitors the harness was asked for (ZORV_MONITORS, in X screen
 // coordinates) in the system's: the primary's top-left is the origin. Each
 // test first checks that the system reports exactly these, so that a
@@ -62,15 +73,6 @@ struct LayoutTest : ::testing::Test {
         for (const RECT& m : monitors) deadArea -= Area(m);
     }
     RECT InWindow(RECT monitor) const { return OffsetRect(&monitor, -all.left, -all.top), monitor; }
-    // The saver window over the virtual screen without showing on it: an
-    // empty region leaves what lies beneath on the screen (Wine cannot hide
-    // the saver for the screen copy).
-    HWND CreateSaverStandIn() const {
-        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, all.left, all.top, width, height, nullptr, nullptr,
-                                      nullptr, nullptr);
-        SetWindowRgn(window, CreateRectRgn(0, 0, 0, 0), FALSE);
-        return window;
-    }
 };
 
 // The saver's areas are the monitors in client coordinates, a preview's
@@ -78,7 +80,8 @@ struct LayoutTest : ::testing::Test {
 // dead area black.
 // Mode 0: each monitor shows a window of its own colour with a white
 // marker near its top-left, over a magenta one that fills the dead area
-// too; the copy puts every pixel where the screen showed it. Mode 1: the
+// too; the saver steps aside for 2 s and the copy puts every pixel where
+// the screen showed it. Mode 1: the
 // desktop painting on every monitor, on the whole window where the system
 // knows no monitors (Wine paints its desktop in one colour, and a
 // wallpaper set by a program reaches only its desktop process: where the
@@ -100,7 +103,12 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
         ASSERT_TRUE(WriteBmp(path, corner(0), corner(1), corner(3), corner(2)));
         WriteBinary(kImagesKeyPath, std::to_string(i).c_str(), path.c_str(), static_cast<DWORD>(path.size() + 1), REG_SZ);
     }
-    HWND saver = CreateSaverStandIn();
+    // The saver window over the virtual screen without showing on it: an
+    // empty region leaves what lies beneath on the screen (Wine cannot hide
+    // the saver for the screen copy).
+    HWND saver = CreateWindowA("STATIC", "", WS_POPUP, all.left, all.top, width, height, nullptr, nullptr, nullptr, nullptr);
+    SetWindowRgn(saver, CreateRectRgn(0, 0, 0, 0), FALSE);
+    SetWindowLongPtrA(saver, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StepsProc));
     windows.push_back(saver);
     HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, height, saver, nullptr, nullptr, nullptr);
     std::vector<RECT> expected;
@@ -116,6 +124,12 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
         EXPECT_EQ(deadArea, surface.Count(kBlack)) << "the dead area in mode " << mode;
     };
     paint(CurrentDesktopImage, screen), paint(DesktopBackground, wallpaper), paint(RandomImage, pictures);
+    // For the copy, redrawing is off from before the window steps aside
+    // until it is back, and what lies beneath gets 2 s to repaint. (Under
+    // Wine the hide sends nothing after WM_SETREDRAW FALSE.)
+    ASSERT_EQ(DescribeMessages({{WM_SETREDRAW, FALSE, 0}, {WM_SHOWWINDOW, TRUE, 0}, {WM_SETREDRAW, TRUE, 0}}),
+              DescribeMessages(steps));
+    EXPECT_GE(ticks[2] - ticks[0], 2000u);
 
     std::vector<COLORREF> topLefts;
     for (size_t i = 0; i < monitors.size(); ++i) {
