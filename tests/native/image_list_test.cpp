@@ -35,23 +35,6 @@ TEST(ImageValueName, IsTheIndexInLowercaseHexAndIsReadBackWhateverTheCaseAndNoth
     }
 }
 
-// Entries by index whatever order the registry enumerates them in ("10"
-// before "2" as text), then the other names by name; after storing n
-// entries only the names of 0..n-1 stay.
-TEST(ImageListingOrder, PutsEntriesInIndexOrderThenTheOtherNames) {
-    const std::vector<std::string> names = {"note", "10", "2", "B", "0", "01", "a", "Zed", "1"};
-    const std::vector<std::string> expected = {"0", "1", "2", "a", "B", "10", "01", "note", "Zed"};
-    std::vector<std::string> listed;
-    for (size_t position : ImageListingOrder(names)) listed.push_back(names.at(position));
-    EXPECT_EQ(expected, listed);
-
-    const std::pair<const char*, bool> afterStoringEleven[] = {{"0", true},   {"A", true},   {"a", true},
-                                                               {"b", false},  {"10", false}, {"01", false},
-                                                               {"note", false}, {"", false}};
-    for (const auto& c : afterStoringEleven) EXPECT_EQ(c.second, IsStoredEntryName(c.first, 11)) << c.first;
-    EXPECT_FALSE(IsStoredEntryName("0", 0));
-}
-
 // The file-open dialog's buffer: one full path, or a folder and the names
 // chosen in it, each with its zero byte, then an empty string. Never read
 // past the given size, whatever the buffer holds. (Where a path grows too

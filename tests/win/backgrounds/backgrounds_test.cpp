@@ -1,11 +1,8 @@
 // PaintBackground by mode: the desktop as the system paints it, a picture
 // from the image list (the desktop when none can be drawn), or nothing.
 // (The screen copy of mode 0 is the layout test's.)
-#include <gtest/gtest.h>
-
 #include <climits>
 
-#include "core/settings_values.h"
 #include "fog/backgrounds.h"
 #include "fog/fog_engine.h"
 #include "fog_test_window.h"

@@ -132,7 +132,6 @@ TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
     } cases[] = {
         {"random image mode", command(IDC_CONFIG_MODE_RANDOM), black, 1},
         {"screen image mode", command(IDC_CONFIG_MODE_SCREEN), blue, 0},
-        {"random image mode again", command(IDC_CONFIG_MODE_RANDOM), black, 1},
         {"desktop mode", command(IDC_CONFIG_MODE_DESKTOP), white, 0},
         {"Mix colors", command(IDC_CONFIG_MIXPIX), white, -1},
         {"Update", command(IDC_CONFIG_UPDATE), white, -1},

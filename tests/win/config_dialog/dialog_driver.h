@@ -41,12 +41,6 @@ inline HWND WaitForDialog(DWORD threadId, HWND owner = nullptr, HWND except = nu
     return search.found;
 }
 
-inline std::string WindowText(HWND window) {  // of other processes' windows too
-    char text[2000] = {};
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 inline bool IsChecked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 inline bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 

@@ -40,21 +40,6 @@ void Store(const char* name, const std::string& text, DWORD type = REG_SZ) {
 }
 
 struct ImagesDialogTest : DialogTest {
-    // Add, then in the file-open dialog: the folder, then the names in it.
-    void ChooseFiles(const std::string& folder, const std::vector<std::string>& names) {
-        PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
-        HWND files = WaitForDialog(threadId, dialog);
-        ASSERT_TRUE(files) << "the file-open dialog";
-        Settle(files, 200);
-        std::string typed;
-        for (const std::string& name : names) typed += "\"" + name + "\" ";
-        for (const std::string& text : {folder, typed}) {
-            SetDlgItemTextA(files, cmb13, text.c_str());
-            SendDlgItemMessageA(files, IDOK, BM_CLICK, 0, 0);
-        }
-        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(files); }, 5000)) << "the file dialog closes on " << typed;
-        Settle(dialog);
-    }
     std::vector<std::string> Listed() const {
         std::vector<std::string> entries;
         for (int i = 0; i < SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, LB_GETCOUNT, 0, 0); ++i) {
@@ -92,7 +77,15 @@ TEST_F(ImagesDialogTest, FilesChosenTogetherGrowTheStoredListInTheirOrder) {
         CloseHandle(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Store("0", "C:\\p.jpg");
     ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
-    ChooseFiles(folder, {"b.png", "a.jpg"});
+    PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
+    HWND files = WaitForDialog(threadId, dialog);
+    ASSERT_TRUE(files) << "the file-open dialog";
+    Settle(files, 200);
+    for (const std::string& typed : {folder, std::string("\"b.png\" \"a.jpg\"")}) {  // the folder, then the names
+        SetDlgItemTextA(files, cmb13, typed.c_str());
+        SendDlgItemMessageA(files, IDOK, BM_CLICK, 0, 0);
+    }
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(files); }, 5000)) << "the file dialog closes";
     Close(IDOK);
     EXPECT_EQ((Values{{"0", "C:\\p.jpg"}, {"1", folder + "\\b.png"}, {"2", folder + "\\a.jpg"}}), StoredValues());
 }

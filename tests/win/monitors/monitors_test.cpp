@@ -1,21 +1,17 @@
 // Several monitors and scaled displays, on the layout the harness made
 // (tools/wine-layout-run): every monitor painted for itself, the dead area
 // black, and the saver per-monitor aware on a scaled display.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
-#include "core/settings_values.h"
 #include "fog/backgrounds.h"
 #include "fog/fog_engine.h"
 #include "fog_test_window.h"
 #include "win32/dpi_awareness.h"
 #include "win32/library_entry.h"
 #include "win32/monitors.h"
-#include "win32/scoped_handles.h"
 
 namespace {
 

@@ -4,8 +4,6 @@
 // buffer kernels of the i686 build (x87 and SSE2) against the straightforward
 // puff: the saver picks one by what the processor and the system allow, and
 // either must draw the same bytes.
-#include <gtest/gtest.h>
-
 #include "../../native/puff_test_support.h"
 #include "fog/fog_engine.h"
 #include "fog_test_window.h"

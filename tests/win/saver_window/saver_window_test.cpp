@@ -93,9 +93,7 @@ TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
             }
             const std::vector<Msg> closing = {{WM_CLOSE}, {WM_DESTROY}};
             EXPECT_TRUE(SameSequence(closingStep ? closing : std::vector<Msg>{}, run.Received({WM_CLOSE, WM_DESTROY})));
-            char title[64] = "";
-            GetWindowTextA(run.window, title, sizeof title);
-            EXPECT_STREQ(closingStep ? "" : "Screen Saver", title);
+            EXPECT_EQ(closingStep ? "" : "Screen Saver", WindowText(run.window));
         }
     }
 }

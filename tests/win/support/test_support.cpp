@@ -121,6 +121,12 @@ void PressKey(WORD virtualKey, bool down) {
 
 void TapKey(WORD virtualKey) { PressKey(virtualKey, true), PressKey(virtualKey, false); }
 
+std::string WindowText(HWND window) {
+    char text[2000] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
 HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour) {
     const std::string name = "ZorvSolid" + std::to_string(colour);
     WNDCLASSA solid = {};

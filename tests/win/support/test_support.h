@@ -64,6 +64,8 @@ std::string StoredSettings();
 // too close together may reach the window as one.
 void PressKey(WORD virtualKey, bool down);
 void TapKey(WORD virtualKey);
+// A window's text, of other processes' windows too.
+std::string WindowText(HWND window);
 // A visible topmost popup of one colour that takes no activation.
 HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour);
 

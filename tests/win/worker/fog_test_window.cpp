@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-#include <gtest/gtest.h>
-
 #include "core/bmp_file.h"
-#include "core/settings_values.h"
 #include "fog/fog_engine.h"
 #include "fog/fog_saver_proc.h"
 #include "host/host_state.h"

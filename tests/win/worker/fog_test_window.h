@@ -5,12 +5,15 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "core/pixel_surface.h"
+#include "core/settings_values.h"
 #include "test_support.h"
 #include "win32/scoped_handles.h"
 

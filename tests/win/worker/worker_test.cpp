@@ -2,13 +2,10 @@
 // the first erase paints and lets the held worker run, refreshes come on
 // time, puffs follow the creation tick on the path the display calls for
 // at the x87 precision they rely on, and every close ends the worker.
-#include <gtest/gtest.h>
-
 #include <float.h>
 
 #include "../../native/puff_test_support.h"
 #include "bmp_file.h"
-#include "core/settings_values.h"
 #include "fog/fog_engine.h"
 #include "fog/fog_saver_proc.h"
 #include "fog_test_window.h"
