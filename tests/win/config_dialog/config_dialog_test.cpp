@@ -211,16 +211,15 @@ TEST_F(ConfigDialogTest, TabAndMnemonicsFollowTheReadingOrder) {
         return GetGUIThreadInfo(threadId, &info) ? GetDlgCtrlID(info.hwndFocus) : 0;
     };
     auto tap = [&](WORD key, bool withAlt) {  // the control that has the keyboard then
-        SetForegroundWindow(dialog);
-        Settle(dialog, 20);
         if (withAlt) PressKey(VK_MENU, true);
-        PressKey(key, true), PressKey(key, false);
+        TapKey(key);
         if (withAlt) PressKey(VK_MENU, false);
         Settle(dialog);
         return focused();
     };
     for (const auto& d : dialogs) {
         ASSERT_TRUE(Open(d.resource, d.procedure)) << d.resource;
+        SetForegroundWindow(dialog);
         std::vector<int> visited = {focused()};
         while (visited.size() < d.tabOrder.size()) visited.push_back(tap(VK_TAB, false));
         EXPECT_EQ(d.tabOrder, visited) << d.resource;
