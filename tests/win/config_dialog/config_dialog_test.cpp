@@ -43,8 +43,6 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkO
         const char *shown, *changed;
         const char* afterOk;  // nullptr: closed with Cancel, which keeps what was stored
     } cases[] = {
-        // No key: the defaults.
-        {{}, "10 0 50 2000 xoxoo --- []", "10 0 50 2000 oooxx -EE [60]", nullptr},
         {{5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []", "5 50 30 2000 oooxx -EE [60]", "1 150 0 30 2 1 90 "},
         {{3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]", "3 17 100 500 xooxo -E- [60]", nullptr},
         // The disabled screen radio keeps its check: the platform's group

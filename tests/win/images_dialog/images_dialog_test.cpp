@@ -1,5 +1,5 @@
 // The Background Images dialog from its real template: the stored list,
-// files chosen in the real file-open dialog, Remove, OK and Cancel.
+// files chosen in the real file-open dialog, Remove and OK.
 #include <dlgs.h>
 
 #include <algorithm>
@@ -69,27 +69,6 @@ struct ImagesDialogTest : DialogTest {
     }
 };
 
-// Two files chosen together in the real file-open dialog follow the stored
-// entry in the order chosen, each joined to its folder.
-TEST_F(ImagesDialogTest, FilesChosenTogetherGrowTheStoredListInTheirOrder) {
-    const std::string folder = ScratchFolder();
-    for (const char* name : {"\\b.png", "\\a.jpg"})
-        CloseHandle(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    Store("0", "C:\\p.jpg");
-    ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
-    PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
-    HWND files = WaitForDialog(threadId, dialog);
-    ASSERT_TRUE(files) << "the file-open dialog";
-    Settle(files, 200);
-    for (const std::string& typed : {folder, std::string("\"b.png\" \"a.jpg\"")}) {  // the folder, then the names
-        SetDlgItemTextA(files, cmb13, typed.c_str());
-        SendDlgItemMessageA(files, IDOK, BM_CLICK, 0, 0);
-    }
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(files); }, 5000)) << "the file dialog closes";
-    Close(IDOK);
-    EXPECT_EQ((Values{{"0", "C:\\p.jpg"}, {"1", folder + "\\b.png"}, {"2", folder + "\\a.jpg"}}), StoredValues());
-}
-
 // Whatever the registry's enumeration order ("10" before "2" as text),
 // every text value is listed once: entries by index, whatever their length
 // or case, then the other names. OK stores exactly that list under 0..n-1,
@@ -136,32 +115,47 @@ BOOL WINAPI ChooseWithoutDialog(OPENFILENAMEA* request) {
     return TRUE;
 }
 
-// A path the saver could not open is refused by name; the others of the
-// same choice are added, and the list scrolls as far as its widest entry.
-TEST_F(ImagesDialogTest, APathTooLongIsRefusedByNameAndTheListScrollsToItsWidestEntry) {
-    const std::string folder = "C:\\" + std::string(200, 'd');
-    const std::string fits = std::string(259 - folder.size() - 1, 'f');
-    const std::string over = std::string(260 - folder.size() - 1, 'o');
-    chosenFiles = folder + '\0' + fits + '\0' + over + '\0' + '\0';
-    imagesOpenFileDialog = ChooseWithoutDialog;
+// Files chosen together in the real file-open dialog follow the stored
+// entry in the order chosen, each joined to its folder. A path the saver
+// could not open is refused by name, and the others of the same choice are
+// added. The list scrolls as far as its widest entry.
+TEST_F(ImagesDialogTest, ChosenFilesGrowTheListInTheirOrderAndAPathTooLongIsRefusedByName) {
+    const std::string folder = ScratchFolder();
+    for (const char* name : {"\\b.png", "\\a.jpg"})
+        CloseHandle(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Store("0", "C:\\short.jpg");
     ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
     EXPECT_TRUE(ExtentFitsWidest()) << "as listed";
     PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
+    HWND files = WaitForDialog(threadId, dialog);
+    ASSERT_TRUE(files) << "the file-open dialog";
+    Settle(files, 200);
+    for (const std::string& typed : {folder, std::string("\"b.png\" \"a.jpg\"")}) {  // the folder, then the names
+        SetDlgItemTextA(files, cmb13, typed.c_str());
+        SendDlgItemMessageA(files, IDOK, BM_CLICK, 0, 0);
+    }
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(files); }, 5000)) << "the file dialog closes";
+
+    const std::string deep = "C:\\" + std::string(200, 'd');
+    const std::string fits = std::string(259 - deep.size() - 1, 'f'), over = std::string(260 - deep.size() - 1, 'o');
+    chosenFiles = deep + '\0' + fits + '\0' + over + '\0' + '\0';
+    imagesOpenFileDialog = ChooseWithoutDialog;
+    PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
     HWND refusal = WaitForDialog(threadId, dialog);
+    imagesOpenFileDialog = GetOpenFileNameA;
     ASSERT_TRUE(refusal) << "a message names the refused path";
     const std::string text = WindowText(GetDlgItem(refusal, 0xFFFF));
-    EXPECT_NE(std::string::npos, text.find(folder + "\\" + over)) << text;
-    EXPECT_EQ(std::string::npos, text.find(folder + "\\" + fits)) << text;
+    EXPECT_NE(std::string::npos, text.find(deep + "\\" + over)) << text;
+    EXPECT_EQ(std::string::npos, text.find(deep + "\\" + fits)) << text;
     SendMessageA(refusal, WM_COMMAND, IDOK, 0);
     Settle(dialog);
-    EXPECT_EQ((std::vector<std::string>{"C:\\short.jpg", folder + "\\" + fits}), Listed());
+    const std::vector<std::string> chosen = {folder + "\\b.png", folder + "\\a.jpg", deep + "\\" + fits};
+    EXPECT_EQ((std::vector<std::string>{"C:\\short.jpg", chosen[0], chosen[1], chosen[2]}), Listed());
     EXPECT_TRUE(ExtentFitsWidest()) << "with the long path added";
-    Remove({1});
+    Remove({3});
     EXPECT_TRUE(ExtentFitsWidest()) << "with it removed";
-    Close(IDCANCEL);
-    EXPECT_EQ((Values{{"0", "C:\\short.jpg"}}), StoredValues()) << "Cancel stores nothing";
-    imagesOpenFileDialog = GetOpenFileNameA;
+    Close(IDOK);
+    EXPECT_EQ((Values{{"0", "C:\\short.jpg"}, {"1", chosen[0]}, {"2", chosen[1]}}), StoredValues());
 }
 
 }  // namespace

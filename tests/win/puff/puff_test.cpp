@@ -41,7 +41,6 @@ TEST(PuffGdi, BothPathsDrawWhatThePlainRulesDraw) {
         PlainPuff(expected, c.buffer, c.x, c.y, c.radius, {c.density, c.power, c.mix});
         EXPECT_TRUE(expected == dib.Surface()) << "case " << i;
         EXPECT_EQ(RandState(), gdiNext) << "the generator ended elsewhere, case " << i;
-        EXPECT_TRUE(c.radius > 1 || start == dib.Surface()) << "case " << i;
     }
 }
 

@@ -66,9 +66,8 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 void ResetHost(int isWin9x) {
-    HINSTANCE instance = host.instance;
     host = HostState{};
-    host.instance = instance;
+    host.instance = GetModuleHandleA(nullptr);
     host.isWin9x = isWin9x;
     WriteSettings({1, 100, 0, 10, 3, 100, static_cast<DWORD>(kTimeoutNever)});
     SetCursorPos(kStart.x, kStart.y);

@@ -45,17 +45,12 @@ RunningProcess::~RunningProcess() {
     CloseHandle(info.hProcess);
 }
 
+// Keeps this thread's windows answering while the child runs: the child
+// may send messages to a window of ours (a dialog's owner).
 DWORD RunningProcess::WaitForExit(DWORD timeoutMs) {
-    if (!started) return kProcessTimedOut;
-    DWORD start = GetTickCount();
-    // Keep this thread's windows answering while the child runs: the child
-    // may send messages to a window of ours (a preview's parent).
-    while (MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        PumpMessagesFor(0);
-        if (GetTickCount() - start >= timeoutMs) return kProcessTimedOut;  // killed when it goes
-    }
     DWORD code = kProcessTimedOut;
-    GetExitCodeProcess(info.hProcess, &code);
+    if (started && PumpUntil([this] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs))
+        GetExitCodeProcess(info.hProcess, &code);
     return code;
 }
 

@@ -66,15 +66,13 @@ TEST_F(FogSaverProcTest, TheRefreshPeriodCountsFromBeforeTheRefresh) {
 // paint that refresh.
 TEST_F(FogSaverProcTest, ClosesAtAnyMomentEndPromptlyAlsoBeforeTheFirstErase) {
     const struct {
-        DWORD mode, delay, closeAfterMs;
-        bool visible;
-        DWORD ray;
-        bool atRefresh;
-    } cases[] = {{DesktopBackground, 0, 0, false, 20, false},  // never erased: the held worker must still end
-                 {DesktopBackground, 0, 30, true, 20, false},   {DesktopBackground, 5, 1300, true, 20, false},
-                 {RandomImage, 0, 1050, true, 20, false},       {3, 0, 1200, true, 0, false},
-                 {CurrentDesktopImage, 0, 0, true, 20, false},  {CurrentDesktopImage, 0, 3300, true, 20, false},
-                 {DesktopBackground, 0, 300, true, 10, true},   {DesktopBackground, 0, 300, true, 10, true}};
+        DWORD mode, delay, ray, closeAfterMs;
+        bool visible, atRefresh;
+    } cases[] = {{DesktopBackground, 0, 20, 0, false, false},  // never erased: the held worker must still end
+                 {DesktopBackground, 0, 20, 30, true, false},   {DesktopBackground, 5, 20, 1300, true, false},
+                 {RandomImage, 0, 20, 1050, true, false},       {3, 0, 0, 1200, true, false},
+                 {CurrentDesktopImage, 0, 20, 0, true, false},  {CurrentDesktopImage, 0, 20, 3300, true, false},
+                 {DesktopBackground, 0, 10, 300, true, true},   {DesktopBackground, 0, 10, 300, true, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << ", close after " << c.closeAfterMs << " ms");
         StoreSettings(c.mode, c.delay, 0, c.ray);
