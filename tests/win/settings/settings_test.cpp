@@ -57,19 +57,16 @@ TEST(SettingsTest, LoadKeepsTheDefaultsFromTheFirstValueItCannotRead) {
 }
 
 // Saving creates the key; every stored Power of the dialog's range comes
-// back as it went in, rounded rather than cut.
-TEST(SettingsTest, SaveWritesAllSevenAndEveryPowerSurvivesALoadAndASave) {
+// back as it went in, rounded rather than cut. (What a save writes is the
+// configuration dialog test's.)
+TEST(SettingsTest, SaveCreatesTheKeyAndEveryPowerSurvivesALoadAndASave) {
     CleanSettingsKey clean;
     FogEngine fog;
-    fog.Density = 6, fog.Power = 1.75, fog.MixPix = 0, fog.Ray = 90, fog.BackgroundMode = 2, fog.Delay = 1999;
-    fog.Timeout = -1;
     EXPECT_EQ(0, fog.SaveSettings());
-    EXPECT_EQ("6 175 0 90 2 1999 -1 ", StoredSettings());
     DWORD saved = 0xDEADBEEF;
     for (DWORD stored = 0; stored <= 200; ++stored) {
         WriteDword(kKey, "Power", stored);
         ASSERT_EQ(0, fog.LoadSettings(nullptr, nullptr));
-        EXPECT_EQ(-1, fog.Timeout);
         ASSERT_EQ(0, fog.SaveSettings());
         EXPECT_TRUE(ReadDword(kKey, "Power", saved) && saved == stored) << "loaded as " << fog.Power;
     }
