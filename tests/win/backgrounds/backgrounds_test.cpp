@@ -48,7 +48,6 @@ TEST(PaintBackground, EveryOtherModePaintsItsSource) {
         else
             EXPECT_EQ(300 * 100, surface.Count(c.shows == Desktop ? desktop.Pixel(0, 0) : kMagenta));
     }
-    DestroyWindow(window);
 }
 
 }  // namespace

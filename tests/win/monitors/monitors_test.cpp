@@ -89,11 +89,11 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
     const COLORREF colours[] = {kRed, kGreen, kBlue}, corners[] = {kRed, kGreen, kWhite, kBlue};  // clockwise
     ASSERT_LE(monitors.size(), 3u);
     const int kMarker = 4;
-    std::vector<HWND> windows = {CreateSolidWindow(all.left, all.top, width, height, kMagenta)};
+    CreateSolidWindow(all.left, all.top, width, height, kMagenta);  // each test runs in a process of its own
     for (size_t i = 0; i < monitors.size(); ++i) {
         const RECT& m = monitors[i];
-        windows.push_back(CreateSolidWindow(m.left, m.top, m.right - m.left, m.bottom - m.top, colours[i]));
-        windows.push_back(CreateSolidWindow(m.left + 7, m.top + 5, kMarker, kMarker, kWhite));
+        CreateSolidWindow(m.left, m.top, m.right - m.left, m.bottom - m.top, colours[i]);
+        CreateSolidWindow(m.left + 7, m.top + 5, kMarker, kMarker, kWhite);
         const std::string path = ScratchFolder() + "\\picture" + std::to_string(i) + ".bmp";
         const auto corner = [&](size_t k) { return corners[(k + i) % 4]; };  // picture i: the corners turned i places
         ASSERT_TRUE(WriteBmp(path, corner(0), corner(1), corner(3), corner(2)));
@@ -105,7 +105,6 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
     HWND saver = CreateWindowA("STATIC", "", WS_POPUP, all.left, all.top, width, height, nullptr, nullptr, nullptr, nullptr);
     SetWindowRgn(saver, CreateRectRgn(0, 0, 0, 0), FALSE);
     SetWindowLongPtrA(saver, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StepsProc));
-    windows.push_back(saver);
     HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, height, saver, nullptr, nullptr, nullptr);
     std::vector<RECT> expected;
     for (const RECT& m : monitors) expected.push_back(InWindow(m));
@@ -153,7 +152,6 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
     UseMonitorFunctions(SystemMonitorFunctions());
     MoveWindow(saver, 100, 50, 200, 100, FALSE);  // on the primary alone: as on one screen
     EXPECT_EQ(Describe({{0, 0, 200, 100}}), Describe(MonitorAreas(saver)));
-    for (HWND window : windows) DestroyWindow(window);
 }
 
 // On a scaled display the real saver is per-monitor aware and covers every

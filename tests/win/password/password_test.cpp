@@ -199,7 +199,6 @@ TEST_F(PasswordTest, TheSwitchAndTheProviderDecideOnProtectionAndThePasswordChan
         EXPECT_EQ(c.noted, Noted());
         EXPECT_EQ(0u, RunningStateSeenFromOutside());
     }
-    DestroyWindow(foreground);
 }
 
 }  // namespace

@@ -195,9 +195,7 @@ TEST(SaverTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWhenOrphane
                                 {WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page), MAKELPARAM(220, 170)}}),
               DescribeMessages(forwarded));
 
-    HANDLE worker = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), theFog.WorkerThread, GetCurrentProcess(), &worker, SYNCHRONIZE,
-                                FALSE, 0));
+    HANDLE worker = DuplicateOf(theFog.WorkerThread);
     PostThreadMessageA(pageThreadId, WM_QUIT, 0, 0);
     EXPECT_TRUE(PumpUntil([&] { return run.Ended(); }, 1500));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0)) << "the worker ended";

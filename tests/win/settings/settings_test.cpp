@@ -21,6 +21,7 @@ TEST(SettingsTest, LoadKeepsTheDefaultsFromTheFirstValueItCannotRead) {
     CleanSettingsKey clean;
     const BYTE eightBytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     const std::vector<double> defaults = {10, 100, 1, 50, 1, 0, -1};
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 123, 45, nullptr, nullptr, nullptr, nullptr);
     const struct {
         const char* name;
         int valuesStored;         // the first n of kStored, as DWORDs
@@ -46,13 +47,11 @@ TEST(SettingsTest, LoadKeepsTheDefaultsFromTheFirstValueItCannotRead) {
         fog.Density = fog.Ray = fog.BackgroundMode = fog.Delay = fog.Timeout = 0x5EADBEEF;
         fog.MixPix = 0xDEADBEEF;
         fog.Power = -123.0;
-        HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 123, 45, nullptr, nullptr, nullptr, nullptr);
         EXPECT_EQ(c.status, fog.LoadSettings(GetDesktopWindow(), window)) << c.name;
         EXPECT_EQ(c.expected, Loaded(fog)) << c.name;
         // Measured whatever the registry holds.
         EXPECT_TRUE(fog.IsNT == 1 && fog.TrueColor == 1 && fog.Width == 123 && fog.Height == 45) << c.name;
         EXPECT_TRUE(fog.RefreshWindow == GetDesktopWindow() && fog.DrawWindow == window) << c.name;
-        DestroyWindow(window);
     }
 }
 

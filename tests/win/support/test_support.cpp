@@ -116,6 +116,12 @@ void PressKey(WORD virtualKey, bool down) {
 
 void TapKey(WORD virtualKey) { PressKey(virtualKey, true), PressKey(virtualKey, false); }
 
+HANDLE DuplicateOf(HANDLE handle) {
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return copy;
+}
+
 std::string WindowText(HWND window) {
     char text[2000] = {};
     SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));

@@ -64,6 +64,8 @@ std::string StoredSettings();
 // too close together may reach the window as one.
 void PressKey(WORD virtualKey, bool down);
 void TapKey(WORD virtualKey);
+// A handle of this process's own to the same object.
+HANDLE DuplicateOf(HANDLE handle);
 // A window's text, of other processes' windows too.
 std::string WindowText(HWND window);
 // A visible topmost popup of one colour that takes no activation.

@@ -65,12 +65,6 @@ bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLO
     return WriteBmpFile(path, picture, error);
 }
 
-HANDLE DuplicateOf(HANDLE handle) {
-    HANDLE copy = nullptr;
-    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    return copy;
-}
-
 bool ThreadIsHeld(HANDLE thread) {
     const DWORD previous = SuspendThread(thread);
     ResumeThread(thread);

@@ -38,7 +38,6 @@ bool StoreImage(const std::string& path);  // the image list of one
 // A 2 x 2 picture, one colour in each quadrant.
 bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft,
               COLORREF bottomRight);
-HANDLE DuplicateOf(HANDLE handle);
 // Whether the thread was created suspended and never resumed.
 bool ThreadIsHeld(HANDLE thread);
 // The window's pixels, as the worker sees them.
