@@ -27,9 +27,8 @@ Values StoredValues() {
          ++i, nameSize = name.size(), dataSize = data.size()) {
         const std::string text(data.c_str());
         const bool plain = type == REG_SZ && text.size() + 1 == dataSize;
-        std::string folded = name.c_str();
-        CharLowerA(&folded[0]);
-        values[folded] = (plain ? "" : "(type " + std::to_string(type) + ") ") + text;
+        CharLowerA(&name[0]);
+        values[name.c_str()] = (plain ? "" : "(type " + std::to_string(type) + ") ") + text;
     }
     RegCloseKey(key);
     return values;
