@@ -190,15 +190,15 @@ TEST(SaverTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWhenOrphane
     HELPINFO help = {sizeof help, HELPINFO_WINDOW, 1234, run.window, 0, {210, 160}};
     EXPECT_EQ(1, SendMessageA(run.window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help)));
     EXPECT_EQ(1, SendMessageA(run.window, WM_CONTEXTMENU, 0, MAKELPARAM(220, 170)));
-    ASSERT_TRUE(PumpUntil([] { return forwarded.size() == 2; }, 5000)) << DescribeMessages(forwarded);
+
+    HANDLE worker = DuplicateOf(theFog.WorkerThread);
+    PostThreadMessageA(pageThreadId, WM_QUIT, 0, 0);  // after what the preview posted to the page
+    EXPECT_TRUE(PumpUntil([&] { return run.Ended(); }, 1500));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0)) << "the worker ended";
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pageThread, 5000));  // what it recorded is complete
     EXPECT_EQ(DescribeMessages({{WM_HELP, reinterpret_cast<WPARAM>(page), 1234},
                                 {WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page), MAKELPARAM(220, 170)}}),
               DescribeMessages(forwarded));
-
-    HANDLE worker = DuplicateOf(theFog.WorkerThread);
-    PostThreadMessageA(pageThreadId, WM_QUIT, 0, 0);
-    EXPECT_TRUE(PumpUntil([&] { return run.Ended(); }, 1500));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0)) << "the worker ended";
     for (HANDLE h : {worker, pageThread}) CloseHandle(h);
 }
 
