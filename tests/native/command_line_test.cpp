@@ -6,24 +6,15 @@
 
 namespace {
 
-std::string TailOf(const char* commandLine) { return SkipProgramPath(commandLine, NextByte); }
-
 TEST(CommandTail, SkipsThePlainOrQuotedProgramPath) {
-    const struct {
-        const char* commandLine;
-        const char* tail;
-    } cases[] = {
-        {"zorv.scr", ""},
-        {"zorv.scr /s", "/s"},
-        {"C:\\WINDOWS\\ZORV.SCR   \t /p 123", "/p 123"},
-        {"\"C:\\Program Files\\zorv.scr\" /c:42", "/c:42"},
-        {"\"C:\\Program Files\\zorv.scr\"/s", "/s"},
+    const std::pair<const char*, const char*> cases[] = {
+        {"zorv.scr", ""}, {"zorv.scr /s", "/s"}, {"C:\\WINDOWS\\ZORV.SCR   \t /p 123", "/p 123"},
+        {"\"C:\\Program Files\\zorv.scr\" /c:42", "/c:42"}, {"\"C:\\Program Files\\zorv.scr\"/s", "/s"},
         {"\"C:\\no closing quote\\zorv.scr /s", ""},  // the whole line is the path
-        {" /s", "/s"},                                // no path to skip
-        {"\t\x01s trailing", "s trailing"},
-        {"", ""},
+        {" /s", "/s"},                                  // no path to skip
+        {"\t\x01s trailing", "s trailing"}, {"", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.tail, TailOf(c.commandLine)) << "command line: " << c.commandLine;
+    for (const auto& c : cases) EXPECT_STREQ(c.second, SkipProgramPath(c.first, NextByte)) << "command line: " << c.first;
 }
 
 // The mode and what it takes: C configure, O configure owned (with the

@@ -1,42 +1,19 @@
 // The configuration dialog from its real template, driven with clicks and
 // key presses: what it shows, what it stores and when, when it draws its
-// preview, and what its buttons open; and the real zorv.scr showing it.
-#include <windows.h>
+// preview, and what its buttons open.
 #include <commctrl.h>
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "config_ui/config_dialog.h"
-#include "config_ui/images_dialog.h"
 #include "dialog_driver.h"
 #include "fog/fog_engine.h"
 #include "resources/resource.h"
-#include "test_support.h"
 
 namespace {
 
-const char kKey[] = "SOFTWARE\\Zorv";
-const char* const kNames[] = {"Density", "Power", "MixPix", "Ray", "BackgroundMode", "Delay", "Timeout"};
 const DWORD kOff = 0xFFFFFFFF;  // Timeout -1: no refresh
-
-void Store(const std::vector<DWORD>& values) {  // the first values.size() settings
-    for (size_t i = 0; i < values.size(); ++i) WriteDword(kKey, kNames[i], values[i]);
-}
-
-// The seven stored values in order, "-" for a missing one.
-std::string Stored() {
-    std::string text;
-    for (const char* name : kNames) {
-        DWORD value = 0;
-        text += (ReadDword(kKey, name, value) ? std::to_string(static_cast<int>(value)) : "-") + " ";
-    }
-    return text;
-}
 
 // The sliders Density, Blur, Strength, Speed; x/o for Mix colors, the
 // screen, desktop and random radios and Refresh; E/- for the screen radio,
@@ -59,15 +36,16 @@ using ConfigDialogTest = DialogTest;
 // Each case is then changed (random image mode, Mix colors and the refresh
 // box clicked: a box ticked shows 60 s; sliders moved, a period typed) and
 // closed. Wine is of the NT family: the screen image radio is always disabled.
+// A partial set shows an error box first, whose OK opens the dialog with
+// what was read and the defaults; the dialog's OK then stores a full set.
 TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkOnly) {
     const struct {
         std::vector<DWORD> stored;
         const char *shown, *changed;
         const char* afterOk;  // nullptr: closed with Cancel, which keeps what was stored
     } cases[] = {
-        // No key: the defaults.
-        {{}, "10 0 50 2000 xoxoo --- []", "10 0 50 2000 oooxx -EE [60]", nullptr},
         {{5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []", "5 50 30 2000 oooxx -EE [60]", "1 150 0 30 2 1 90 "},
+        {{3, 120, 0, 20}, "3 20 20 2000 ooxoo --- []", "3 20 20 2000 xooxx -EE [60]", "1 120 1 20 2 1 90 "},
         {{3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]", "3 17 100 500 xooxo -E- [60]", nullptr},
         // The disabled screen radio keeps its check: the platform's group
         // logic passes over disabled buttons.
@@ -75,9 +53,18 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkO
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
-        Store(c.stored);
-        const std::string before = Stored();
+        WriteSettings(c.stored);
+        const std::string before = StoredSettings();
         ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc)) << c.shown;
+        EXPECT_EQ("ZORV 2.0", WindowText(dialog));
+        if (c.stored.size() < 7) {
+            EXPECT_EQ("Error loading ZORV's parameters.\nChoose OK to store a new configuration",
+                      WindowText(GetDlgItem(dialog, 0xFFFF)));
+            EXPECT_EQ(reinterpret_cast<LRESULT>(LoadIconA(nullptr, IDI_HAND)),
+                      SendDlgItemMessageA(dialog, 0x0440, STM_GETICON, 0, 0));
+            SendDlgItemMessageA(dialog, IDOK, BM_CLICK, 0, 0);
+            ASSERT_TRUE(dialog = WaitForDialog(threadId, nullptr, dialog));
+        }
         EXPECT_EQ(c.shown, Shown(dialog));
         for (int id : {IDC_CONFIG_MODE_RANDOM, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH}) ClickControl(dialog, id);
         EXPECT_EQ(c.changed, Shown(dialog));
@@ -85,27 +72,10 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkO
         EXPECT_EQ(1, theFog.Density) << c.shown << ": the setting follows the slider";
         Type(dialog, IDC_CONFIG_SPEED, {VK_LEFT});
         if (c.afterOk) Type(dialog, IDC_CONFIG_REFRESH_SECONDS, {'9', '0'});
-        EXPECT_EQ(before, Stored()) << c.shown << ": nothing is stored before OK";
+        EXPECT_EQ(before, StoredSettings()) << c.shown << ": nothing is stored before OK";
         Close(c.afterOk ? IDOK : IDCANCEL);
-        EXPECT_EQ(c.afterOk ? c.afterOk : before, Stored()) << c.shown;
+        EXPECT_EQ(c.afterOk ? c.afterOk : before, StoredSettings()) << c.shown;
     }
-}
-
-TEST_F(ConfigDialogTest, PartialKeyShowsTheErrorBoxAndOkThenStoresAFullSet) {
-    Store({3, 120, 0, 20});
-    Start(IDD_CONFIG, ConfigDialogProc);
-    HWND box = WaitForDialog(threadId);  // before the dialog shows
-    ASSERT_TRUE(box);
-    EXPECT_EQ("ZORV 2.0", WindowText(box));
-    EXPECT_EQ("Error loading ZORV's parameters.\nChoose OK to store a new configuration",
-              WindowText(GetDlgItem(box, 0xFFFF)));
-    EXPECT_EQ(reinterpret_cast<LRESULT>(LoadIconA(nullptr, IDI_HAND)), SendDlgItemMessageA(box, 0x0440, STM_GETICON, 0, 0));
-    SendDlgItemMessageA(box, IDOK, BM_CLICK, 0, 0);
-    dialog = WaitForDialog(threadId, nullptr, box);
-    ASSERT_TRUE(dialog);
-    EXPECT_EQ("3 20 20 2000 ooxoo --- []", Shown(dialog));
-    Close(IDOK);
-    EXPECT_EQ("3 120 0 20 1 0 -1 ", Stored());
 }
 
 // What the link buttons hand to the shell, recorded in place of
@@ -126,18 +96,6 @@ void RecordShellExecuteCalls() {
     VirtualProtect(entry, 5, protection, &protection);
 }
 
-// Colours the screen's top-left corner, which the screen image mode copies.
-void CornerWindow(int width, int height, COLORREF colour) {
-    WNDCLASSA corner = {};
-    corner.lpfnWndProc = DefWindowProcA;
-    corner.hbrBackground = CreateSolidBrush(colour);
-    const std::string name = "ZorvCorner" + std::to_string(colour);
-    corner.lpszClassName = name.c_str();
-    RegisterClassA(&corner);
-    CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, corner.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                    height, nullptr, nullptr, nullptr, nullptr);
-}
-
 // Each trigger, as the control sends it: the preview is painted grey
 // before each and is drawn again, or left grey. Its corner shows the
 // background: the screen's blue corner, Wine's white desktop, or black
@@ -145,13 +103,14 @@ void CornerWindow(int width, int height, COLORREF colour) {
 // meets green. "..." follows the random image mode.
 TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
     RecordShellExecuteCalls();
-    Store({10, 100, 1, 20, 1, 0, kOff});
+    WriteSettings({10, 100, 1, 20, 1, 0, kOff});
     ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
     HWND preview = GetDlgItem(dialog, IDC_CONFIG_PREVIEW);
     RECT client = {};
     GetClientRect(preview, &client);
-    CornerWindow(client.right + 10, client.bottom + 10, RGB(0, 128, 0));
-    CornerWindow(client.right / 2 - 9, client.bottom + 10, RGB(0, 0, 255));
+    // The screen's top-left corner, which the screen image mode copies.
+    CreateSolidWindow(0, 0, client.right + 10, client.bottom + 10, RGB(0, 128, 0));
+    CreateSolidWindow(0, 0, client.right / 2 - 9, client.bottom + 10, RGB(0, 0, 255));
     auto send = [this](UINT message, WPARAM wParam, int control) {
         return [=] { SendMessageA(dialog, message, wParam, reinterpret_cast<LPARAM>(GetDlgItem(dialog, control))); };
     };
@@ -165,7 +124,6 @@ TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
     } cases[] = {
         {"random image mode", command(IDC_CONFIG_MODE_RANDOM), black, 1},
         {"screen image mode", command(IDC_CONFIG_MODE_SCREEN), blue, 0},
-        {"random image mode again", command(IDC_CONFIG_MODE_RANDOM), black, 1},
         {"desktop mode", command(IDC_CONFIG_MODE_DESKTOP), white, 0},
         {"Mix colors", command(IDC_CONFIG_MIXPIX), white, -1},
         {"Update", command(IDC_CONFIG_UPDATE), white, -1},
@@ -214,79 +172,6 @@ TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
     Settle(dialog, 300);
     EXPECT_FALSE(IsWindow(images));
     EXPECT_EQ(white, corner(false));
-}
-
-// The real zorv.scr in configuration mode, seen from outside.
-TEST(ConfigModeTest, EmptyTailAndCTailsShowTheDialogAndCancelEndsWithZero) {
-    CleanSettingsKey clean;
-    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
-    const std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(owner));
-    const struct {
-        std::string tail;
-        HWND owner;
-    } cases[] = {{"", nullptr}, {"/c:" + handle, owner}, {"-C:" + handle + " trailing", owner}};
-    for (const auto& c : cases) {
-        RunningProcess saver("\"" + SaverPath() + "\" " + c.tail);
-        HWND dialog = WaitForDialog(saver.info.dwThreadId, c.owner);
-        ASSERT_TRUE(dialog) << "tail [" << c.tail << "]";
-        EXPECT_EQ("ZORV 2.0", WindowText(dialog)) << c.tail;
-        SendDlgItemMessageA(dialog, IDCANCEL, BM_CLICK, 0, 0);
-        EXPECT_EQ(0u, saver.WaitForExit(10000)) << c.tail;
-        EXPECT_FALSE(ValueExists(kKey, "Density")) << "Cancel stores nothing";
-    }
-    DestroyWindow(owner);
-}
-
-// Both dialogs, driven by real key presses: Tab visits the controls in
-// reading order, and each Alt+letter reaches the control its label names.
-// With no settings stored the radio group is entered at its checked button,
-// Desktop Background; "...", the refresh period's box and "&Current desktop
-// image" (on the NT family, which Wine poses as) are disabled and skipped.
-TEST_F(ConfigDialogTest, TabAndMnemonicsFollowTheReadingOrder) {
-    const struct {
-        int resource;
-        DLGPROC procedure;
-        std::vector<int> tabOrder;  // from the first focus, once round
-        std::string letters;        // every mnemonic, reaching...
-        std::vector<int> reached;   // ...these controls
-    } dialogs[] = {
-        {IDD_CONFIG, ConfigDialogProc,
-         {IDC_CONFIG_MODE_DESKTOP, IDC_CONFIG_DENSITY, IDC_CONFIG_BLUR, IDC_CONFIG_STRENGTH, IDC_CONFIG_SPEED,
-          IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH, IDC_CONFIG_MAIL_LINK, IDC_CONFIG_UPDATE, IDC_CONFIG_CAUSE1_LINK, IDOK,
-          IDCANCEL, IDC_CONFIG_CAUSE2_LINK, IDC_CONFIG_MODE_DESKTOP},
-         "DLSPBUMRKI",
-         {IDC_CONFIG_DENSITY, IDC_CONFIG_BLUR, IDC_CONFIG_STRENGTH, IDC_CONFIG_SPEED, IDC_CONFIG_MODE_DESKTOP,
-          IDC_CONFIG_UPDATE, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH, IDC_CONFIG_MODE_DESKTOP, IDC_CONFIG_MODE_RANDOM}},
-        {IDD_IMAGES, ImagesDialogProc, {IDC_IMAGES_LIST, IDOK, IDCANCEL, IDC_IMAGES_ADD, IDC_IMAGES_REMOVE, IDC_IMAGES_LIST},
-         "RI", {IDC_IMAGES_REMOVE, IDC_IMAGES_LIST}},  // Alt+A would open the file dialog
-    };
-    auto focused = [this] {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        return GetGUIThreadInfo(threadId, &info) ? GetDlgCtrlID(info.hwndFocus) : 0;
-    };
-    auto tap = [&](WORD key, bool withAlt) {  // the control that has the keyboard then
-        SetForegroundWindow(dialog);
-        Settle(dialog, 20);
-        if (withAlt) PressKey(VK_MENU, true);
-        PressKey(key, true), PressKey(key, false);
-        if (withAlt) PressKey(VK_MENU, false);
-        Settle(dialog);
-        return focused();
-    };
-    for (const auto& d : dialogs) {
-        ASSERT_TRUE(Open(d.resource, d.procedure)) << d.resource;
-        std::vector<int> visited = {focused()};
-        while (visited.size() < d.tabOrder.size()) visited.push_back(tap(VK_TAB, false));
-        EXPECT_EQ(d.tabOrder, visited) << d.resource;
-        std::vector<int> reached;
-        for (char letter : d.letters) {
-            SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDCANCEL)), TRUE);
-            reached.push_back(tap(static_cast<WORD>(letter), true));
-        }
-        EXPECT_EQ(d.reached, reached) << d.resource << ": Alt+ " << d.letters;
-        Close(IDCANCEL);
-    }
 }
 
 }  // namespace

@@ -41,26 +41,8 @@ inline HWND WaitForDialog(DWORD threadId, HWND owner = nullptr, HWND except = nu
     return search.found;
 }
 
-inline std::string WindowText(HWND window) {  // of other processes' windows too
-    char text[2000] = {};
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 inline bool IsChecked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 inline bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
-
-// Real input through the system's input queue, one event at a time: events
-// too close together may reach the window as one.
-inline void PressKey(WORD virtualKey, bool down) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof input);
-    Sleep(15);
-}
 
 // A click as the button itself would take it, answered before this returns.
 inline void ClickControl(HWND dialog, int id) {
@@ -75,7 +57,7 @@ inline void Type(HWND dialog, int id, const std::vector<WORD>& keys) {
     SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
     Settle(dialog);
     SendDlgItemMessageA(dialog, id, EM_SETSEL, 0, -1);
-    for (WORD key : keys) PressKey(key, true), PressKey(key, false);
+    for (WORD key : keys) TapKey(key);
     Settle(dialog);
 }
 

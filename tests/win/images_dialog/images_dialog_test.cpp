@@ -1,20 +1,14 @@
 // The Background Images dialog from its real template: the stored list,
-// files chosen in the real file-open dialog, Remove, OK and Cancel.
-#include <windows.h>
+// files chosen in the real file-open dialog, Remove and OK.
 #include <dlgs.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "config_ui/images_dialog.h"
 #include "core/image_list.h"
 #include "dialog_driver.h"
 #include "resources/resource.h"
-#include "test_support.h"
 
 namespace {
 
@@ -33,9 +27,8 @@ Values StoredValues() {
          ++i, nameSize = name.size(), dataSize = data.size()) {
         const std::string text(data.c_str());
         const bool plain = type == REG_SZ && text.size() + 1 == dataSize;
-        std::string folded = name.c_str();
-        CharLowerA(&folded[0]);
-        values[folded] = (plain ? "" : "(type " + std::to_string(type) + ") ") + text;
+        CharLowerA(&name[0]);
+        values[name.c_str()] = (plain ? "" : "(type " + std::to_string(type) + ") ") + text;
     }
     RegCloseKey(key);
     return values;
@@ -46,21 +39,6 @@ void Store(const char* name, const std::string& text, DWORD type = REG_SZ) {
 }
 
 struct ImagesDialogTest : DialogTest {
-    // Add, then in the file-open dialog: the folder, then the names in it.
-    void ChooseFiles(const std::string& folder, const std::vector<std::string>& names) {
-        PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
-        HWND files = WaitForDialog(threadId, dialog);
-        ASSERT_TRUE(files) << "the file-open dialog";
-        Settle(files, 200);
-        std::string typed;
-        for (const std::string& name : names) typed += "\"" + name + "\" ";
-        for (const std::string& text : {folder, typed}) {
-            SetDlgItemTextA(files, cmb13, text.c_str());
-            SendDlgItemMessageA(files, IDOK, BM_CLICK, 0, 0);
-        }
-        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(files); }, 5000)) << "the file dialog closes on " << typed;
-        Settle(dialog);
-    }
     std::vector<std::string> Listed() const {
         std::vector<std::string> entries;
         for (int i = 0; i < SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, LB_GETCOUNT, 0, 0); ++i) {
@@ -89,32 +67,6 @@ struct ImagesDialogTest : DialogTest {
         ClickControl(dialog, IDC_IMAGES_REMOVE);
     }
 };
-
-// Chosen in a folder (joined with "\") and in a drive root (no "\" doubled);
-// Cancel leaves the stored list as it was.
-TEST_F(ImagesDialogTest, FilesChosenTogetherGrowTheStoredListInTheirOrder) {
-    const std::string stem = "zorv-" + std::to_string(GetCurrentProcessId());
-    const struct {
-        std::string folder, separator;
-        int stored, button;
-    } cases[] = {{ScratchFolder(), "\\", 3, IDOK}, {"C:\\", "", 0, IDOK}, {ScratchFolder(), "\\", 3, IDCANCEL}};
-    for (const auto& c : cases) {
-        DeleteSettingsKey();
-        Values stored;
-        for (int i = 0; i < c.stored; ++i) Store(std::to_string(i).c_str(), stored[std::to_string(i)] = "C:\\p.jpg");
-        Values grown = stored;
-        grown[std::to_string(c.stored)] = c.folder + c.separator + stem + "-b.png";
-        grown[std::to_string(c.stored + 1)] = c.folder + c.separator + stem + "-a.jpg";
-        for (int i : {0, 1})
-            CloseHandle(CreateFileA(grown[std::to_string(c.stored + i)].c_str(), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, 0, nullptr));
-        ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc)) << c.folder;
-        ChooseFiles(c.folder, {stem + "-b.png", stem + "-a.jpg"});
-        Close(c.button);
-        EXPECT_EQ(c.button == IDOK ? grown : stored, StoredValues()) << c.folder << ", button " << c.button;
-        for (int i : {0, 1}) DeleteFileA(grown[std::to_string(c.stored + i)].c_str());
-    }
-}
 
 // Whatever the registry's enumeration order ("10" before "2" as text),
 // every text value is listed once: entries by index, whatever their length
@@ -162,31 +114,47 @@ BOOL WINAPI ChooseWithoutDialog(OPENFILENAMEA* request) {
     return TRUE;
 }
 
-// A path the saver could not open is refused by name; the others of the
-// same choice are added, and the list scrolls as far as its widest entry.
-TEST_F(ImagesDialogTest, APathTooLongIsRefusedByNameAndTheListScrollsToItsWidestEntry) {
-    const std::string folder = "C:\\" + std::string(200, 'd');
-    const std::string fits = std::string(259 - folder.size() - 1, 'f');
-    const std::string over = std::string(260 - folder.size() - 1, 'o');
-    chosenFiles = folder + '\0' + fits + '\0' + over + '\0' + '\0';
-    imagesOpenFileDialog = ChooseWithoutDialog;
+// Files chosen together in the real file-open dialog follow the stored
+// entry in the order chosen, each joined to its folder. A path the saver
+// could not open is refused by name, and the others of the same choice are
+// added. The list scrolls as far as its widest entry.
+TEST_F(ImagesDialogTest, ChosenFilesGrowTheListInTheirOrderAndAPathTooLongIsRefusedByName) {
+    const std::string folder = ScratchFolder();
+    for (const char* name : {"\\b.png", "\\a.jpg"})
+        CloseHandle(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Store("0", "C:\\short.jpg");
     ASSERT_TRUE(Open(IDD_IMAGES, ImagesDialogProc));
     EXPECT_TRUE(ExtentFitsWidest()) << "as listed";
     PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
+    HWND files = WaitForDialog(threadId, dialog);
+    ASSERT_TRUE(files) << "the file-open dialog";
+    Settle(files, 200);
+    for (const std::string& typed : {folder, std::string("\"b.png\" \"a.jpg\"")}) {  // the folder, then the names
+        SetDlgItemTextA(files, cmb13, typed.c_str());
+        SendDlgItemMessageA(files, IDOK, BM_CLICK, 0, 0);
+    }
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(files); }, 5000)) << "the file dialog closes";
+
+    const std::string deep = "C:\\" + std::string(200, 'd');
+    const std::string fits = std::string(259 - deep.size() - 1, 'f'), over = std::string(260 - deep.size() - 1, 'o');
+    chosenFiles = deep + '\0' + fits + '\0' + over + '\0' + '\0';
+    imagesOpenFileDialog = ChooseWithoutDialog;
+    PostMessageA(GetDlgItem(dialog, IDC_IMAGES_ADD), BM_CLICK, 0, 0);
     HWND refusal = WaitForDialog(threadId, dialog);
+    imagesOpenFileDialog = GetOpenFileNameA;
     ASSERT_TRUE(refusal) << "a message names the refused path";
     const std::string text = WindowText(GetDlgItem(refusal, 0xFFFF));
-    EXPECT_NE(std::string::npos, text.find(folder + "\\" + over)) << text;
-    EXPECT_EQ(std::string::npos, text.find(folder + "\\" + fits)) << text;
+    EXPECT_NE(std::string::npos, text.find(deep + "\\" + over)) << text;
+    EXPECT_EQ(std::string::npos, text.find(deep + "\\" + fits)) << text;
     SendMessageA(refusal, WM_COMMAND, IDOK, 0);
     Settle(dialog);
-    EXPECT_EQ((std::vector<std::string>{"C:\\short.jpg", folder + "\\" + fits}), Listed());
+    const std::vector<std::string> chosen = {folder + "\\b.png", folder + "\\a.jpg", deep + "\\" + fits};
+    EXPECT_EQ((std::vector<std::string>{"C:\\short.jpg", chosen[0], chosen[1], chosen[2]}), Listed());
     EXPECT_TRUE(ExtentFitsWidest()) << "with the long path added";
-    Remove({1});
+    Remove({3});
     EXPECT_TRUE(ExtentFitsWidest()) << "with it removed";
-    Close(IDCANCEL);
-    imagesOpenFileDialog = GetOpenFileNameA;
+    Close(IDOK);
+    EXPECT_EQ((Values{{"0", "C:\\short.jpg"}, {"1", chosen[0]}, {"2", chosen[1]}}), StoredValues());
 }
 
 }  // namespace

@@ -28,9 +28,9 @@ TEST(DpiAwareness, RequestsTheFinestTheSystemGrants) {
     const struct {
         const char* what;
         DpiAwarenessFunctions functions;
-        INT_PTR granted;
-        DWORD refusal;
-        bool process;
+        INT_PTR granted;  // the context value granted,
+        DWORD refusal;    // the error of refusing another,
+        bool process;     // whether the process-wide request is granted
         A expected;
         const char* calls;
     } cases[] = {

@@ -1,21 +1,17 @@
 // Several monitors and scaled displays, on the layout the harness made
 // (tools/wine-layout-run): every monitor painted for itself, the dead area
 // black, and the saver per-monitor aware on a scaled display.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
-#include "core/settings_values.h"
 #include "fog/backgrounds.h"
 #include "fog/fog_engine.h"
 #include "fog_test_window.h"
 #include "win32/dpi_awareness.h"
 #include "win32/library_entry.h"
 #include "win32/monitors.h"
-#include "win32/scoped_handles.h"
 
 namespace {
 
@@ -30,17 +26,22 @@ std::string Describe(std::vector<RECT> rects) {
     return text.str();
 }
 
-BOOL CALLBACK CollectMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
-    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
-    return TRUE;
-}
-
 int Area(const RECT& r) { return (r.right - r.left) * (r.bottom - r.top); }
 
+// What stepping aside for the screen copy sends the saver window, and when.
+std::vector<MessageRecord> steps;
+std::vector<DWORD> ticks;
+LRESULT CALLBACK StepsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETREDRAW || message == WM_SHOWWINDOW) {
+        steps.push_back({message, wParam, 0});
+        ticks.push_back(GetTickCount());
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // The monitors the harness was asked for (ZORV_MONITORS, in X screen
-// coordinates) in the system's: the primary's top-left is the origin. Each
-// test first checks that the system reports exactly these, so that a
-// harness that lost them fails rather than passing on one screen.
+// coordinates) in the system's: the primary's top-left is the origin. A
+// harness that lost them fails each test: what it sees is not these.
 struct LayoutTest : ::testing::Test {
     std::vector<RECT> monitors;
     RECT all = {};  // the virtual screen
@@ -55,22 +56,10 @@ struct LayoutTest : ::testing::Test {
         ASSERT_GE(monitors.size(), 2u) << "no layout given: run through tools/wine-layout-run";
         const RECT primary = monitors.at(atoi(getenv("ZORV_PRIMARY")));
         for (RECT& m : monitors) OffsetRect(&m, -primary.left, -primary.top), UnionRect(&all, &all, &m);
-        std::vector<RECT> reported;
-        EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&reported));
-        ASSERT_EQ(Describe(monitors), Describe(reported));
         width = all.right - all.left, height = all.bottom - all.top, deadArea = Area(all);
         for (const RECT& m : monitors) deadArea -= Area(m);
     }
     RECT InWindow(RECT monitor) const { return OffsetRect(&monitor, -all.left, -all.top), monitor; }
-    // The saver window over the virtual screen without showing on it: an
-    // empty region leaves what lies beneath on the screen (Wine cannot hide
-    // the saver for the screen copy).
-    HWND CreateSaverStandIn() const {
-        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, all.left, all.top, width, height, nullptr, nullptr,
-                                      nullptr, nullptr);
-        SetWindowRgn(window, CreateRectRgn(0, 0, 0, 0), FALSE);
-        return window;
-    }
 };
 
 // The saver's areas are the monitors in client coordinates, a preview's
@@ -78,7 +67,8 @@ struct LayoutTest : ::testing::Test {
 // dead area black.
 // Mode 0: each monitor shows a window of its own colour with a white
 // marker near its top-left, over a magenta one that fills the dead area
-// too; the copy puts every pixel where the screen showed it. Mode 1: the
+// too; the saver steps aside for 2 s and the copy puts every pixel where
+// the screen showed it. Mode 1: the
 // desktop painting on every monitor, on the whole window where the system
 // knows no monitors (Wine paints its desktop in one colour, and a
 // wallpaper set by a program reaches only its desktop process: where the
@@ -90,18 +80,22 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
     const COLORREF colours[] = {kRed, kGreen, kBlue}, corners[] = {kRed, kGreen, kWhite, kBlue};  // clockwise
     ASSERT_LE(monitors.size(), 3u);
     const int kMarker = 4;
-    std::vector<HWND> windows = {CreateSolidWindow(all.left, all.top, width, height, kMagenta)};
+    CreateSolidWindow(all.left, all.top, width, height, kMagenta);  // each test runs in a process of its own
     for (size_t i = 0; i < monitors.size(); ++i) {
         const RECT& m = monitors[i];
-        windows.push_back(CreateSolidWindow(m.left, m.top, m.right - m.left, m.bottom - m.top, colours[i]));
-        windows.push_back(CreateSolidWindow(m.left + 7, m.top + 5, kMarker, kMarker, kWhite));
+        CreateSolidWindow(m.left, m.top, m.right - m.left, m.bottom - m.top, colours[i]);
+        CreateSolidWindow(m.left + 7, m.top + 5, kMarker, kMarker, kWhite);
         const std::string path = ScratchFolder() + "\\picture" + std::to_string(i) + ".bmp";
         const auto corner = [&](size_t k) { return corners[(k + i) % 4]; };  // picture i: the corners turned i places
         ASSERT_TRUE(WriteBmp(path, corner(0), corner(1), corner(3), corner(2)));
         WriteBinary(kImagesKeyPath, std::to_string(i).c_str(), path.c_str(), static_cast<DWORD>(path.size() + 1), REG_SZ);
     }
-    HWND saver = CreateSaverStandIn();
-    windows.push_back(saver);
+    // The saver window over the virtual screen without showing on it: an
+    // empty region leaves what lies beneath on the screen (Wine cannot hide
+    // the saver for the screen copy).
+    HWND saver = CreateWindowA("STATIC", "", WS_POPUP, all.left, all.top, width, height, nullptr, nullptr, nullptr, nullptr);
+    SetWindowRgn(saver, CreateRectRgn(0, 0, 0, 0), FALSE);
+    SetWindowLongPtrA(saver, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StepsProc));
     HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, height, saver, nullptr, nullptr, nullptr);
     std::vector<RECT> expected;
     for (const RECT& m : monitors) expected.push_back(InWindow(m));
@@ -116,6 +110,12 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
         EXPECT_EQ(deadArea, surface.Count(kBlack)) << "the dead area in mode " << mode;
     };
     paint(CurrentDesktopImage, screen), paint(DesktopBackground, wallpaper), paint(RandomImage, pictures);
+    // For the copy, redrawing is off from before the window steps aside
+    // until it is back, and what lies beneath gets 2 s to repaint. (Under
+    // Wine the hide sends nothing after WM_SETREDRAW FALSE.)
+    ASSERT_EQ(DescribeMessages({{WM_SETREDRAW, FALSE, 0}, {WM_SHOWWINDOW, TRUE, 0}, {WM_SETREDRAW, TRUE, 0}}),
+              DescribeMessages(steps));
+    EXPECT_GE(ticks[2] - ticks[0], 2000u);
 
     std::vector<COLORREF> topLefts;
     for (size_t i = 0; i < monitors.size(); ++i) {
@@ -143,7 +143,6 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
     UseMonitorFunctions(SystemMonitorFunctions());
     MoveWindow(saver, 100, 50, 200, 100, FALSE);  // on the primary alone: as on one screen
     EXPECT_EQ(Describe({{0, 0, 200, 100}}), Describe(MonitorAreas(saver)));
-    for (HWND window : windows) DestroyWindow(window);
 }
 
 // On a scaled display the real saver is per-monitor aware and covers every

@@ -139,11 +139,6 @@ TEST_F(PasswordTest, AfterARefusalTheProviderRestsFor200MillisecondsAcrossTheTic
                              run.Await({WM_CLOSE, VerifyRequest, WM_KEYDOWN, WM_DESTROY}, 12)));
 }
 
-// End to end: "zorv98.scr" poses as Windows 98, "zorvnt.scr" does not.
-std::string SaverCommand(const char* program, bool withEntries, const std::string& tail) {
-    return "\"" + OwnFolder() + (withEntries ? "" : "without_entry\\") + program + "\" " + tail;
-}
-
 DWORD RunningStateSeenFromOutside() { return RunProcess("\"" + OwnFolder() + "password_tests.exe\" probe", 20000); }
 
 // Each row runs a program to its end: a full-screen run ends on a key,
@@ -167,26 +162,25 @@ TEST_F(PasswordTest, TheSwitchAndTheProviderDecideOnProtectionAndThePasswordChan
     const std::string front = std::to_string(reinterpret_cast<UINT_PTR>(foreground));
     const struct {
         const char* name;
-        const char* program;
-        bool withEntries;
+        const char* program;      // "zorv98.scr" poses as Windows 98; without_entry\ holds near-miss libraries
         std::vector<BYTE> value;  // none: no value
         std::string tail;
         DWORD protects, exitCode;
         std::string noted;
     } cases[] = {
-        {"number 1", "zorv98.scr", true, {1, 0, 0, 0}, "/s", 1, 0, "1 1 1 0 0 0 0 0 0 "},
-        {"number 0x1000000", "zorv98.scr", true, {0, 0, 0, 1}, "/s", 1, 0, "1 1 1 0 0 0 0 0 0 "},
-        {"1 byte 1: the low byte of a zeroed number", "zorv98.scr", true, {1}, "/s", 1, 0, "1 1 1 0 0 0 0 0 0 "},
-        {"number 0", "zorv98.scr", true, {0, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
-        {"missing", "zorv98.scr", true, {}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
-        {"5 bytes: too long for the number", "zorv98.scr", true, {1, 0, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
-        {"a provider without the entry: freed at once", "zorv98.scr", false, {1, 0, 0, 0}, "/s", 0, 0,
+        {"number 1", "zorv98.scr", {1, 0, 0, 0}, "/s", 1, 0, "1 1 1 0 0 0 0 0 0 "},
+        {"number 0x1000000", "zorv98.scr", {0, 0, 0, 1}, "/s", 1, 0, "1 1 1 0 0 0 0 0 0 "},
+        {"1 byte 1: the low byte of a zeroed number", "zorv98.scr", {1}, "/s", 1, 0, "1 1 1 0 0 0 0 0 0 "},
+        {"number 0", "zorv98.scr", {0, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
+        {"missing", "zorv98.scr", {}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
+        {"5 bytes: too long for the number", "zorv98.scr", {1, 0, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
+        {"a provider without the entry: freed at once", "without_entry\\zorv98.scr", {1, 0, 0, 0}, "/s", 0, 0,
          "1 0 1 0 0 0 0 0 0 "},
-        {"NT family: the switch is ignored", "zorvnt.scr", true, {1, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
-        {"change, owner given", "zorv98.scr", true, {}, "/a " + given, 0, 0, "0 0 0 1 1 1 1 0 " + given + " "},
-        {"change, owner the foreground", "zorv98.scr", true, {}, "/a", 0, 0, "0 0 0 1 1 1 1 0 " + front + " "},
-        {"change without the entry", "zorv98.scr", false, {}, "/a", 0, 0, "0 0 0 1 1 0 0 0 0 "},
-        {"change on the NT family", "zorvnt.scr", true, {}, "/a", 0, 0xFFFFFFFF, "0 0 0 0 0 0 0 0 0 "},
+        {"NT family: the switch is ignored", "zorvnt.scr", {1, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
+        {"change, owner given", "zorv98.scr", {}, "/a " + given, 0, 0, "0 0 0 1 1 1 1 0 " + given + " "},
+        {"change, owner the foreground", "zorv98.scr", {}, "/a", 0, 0, "0 0 0 1 1 1 1 0 " + front + " "},
+        {"change without the entry", "without_entry\\zorv98.scr", {}, "/a", 0, 0, "0 0 0 1 1 0 0 0 0 "},
+        {"change on the NT family", "zorvnt.scr", {}, "/a", 0, 0xFFFFFFFF, "0 0 0 0 0 0 0 0 0 "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,18 +188,17 @@ TEST_F(PasswordTest, TheSwitchAndTheProviderDecideOnProtectionAndThePasswordChan
         const DWORD size = static_cast<DWORD>(c.value.size());
         if (size) WriteBinary(kDesktop, kSwitch, c.value.data(), size, size == 4 ? REG_DWORD : REG_BINARY);
         WriteDword(kRecords, "Answer", 1);
-        RunningProcess saver(SaverCommand(c.program, c.withEntries, c.tail));
+        RunningProcess saver("\"" + OwnFolder() + c.program + "\" " + c.tail);
         if (c.tail == "/s") {
             ASSERT_TRUE(PumpUntil([] { return FindWindowA(kSaverClassName, "Screen Saver") != nullptr; }, 10000));
             EXPECT_EQ(c.protects, RunningStateSeenFromOutside());
             EXPECT_EQ(Record("ProviderLoads") - c.protects, Record("ProviderFrees"));
-            PressKey(VK_SHIFT);
+            TapKey(VK_SHIFT);
         }
         EXPECT_EQ(c.exitCode, saver.WaitForExit(20000));
         EXPECT_EQ(c.noted, Noted());
         EXPECT_EQ(0u, RunningStateSeenFromOutside());
     }
-    DestroyWindow(foreground);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 #include "core/settings_values.h"
 #include "host/saver_window.h"
@@ -67,14 +66,10 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 void ResetHost(int isWin9x) {
-    HINSTANCE instance = host.instance;
     host = HostState{};
-    host.instance = instance;
+    host.instance = GetModuleHandleA(nullptr);
     host.isWin9x = isWin9x;
-    const std::pair<const char*, DWORD> quiet[] = {
-        {kDensityValue, 1}, {kPowerValue, 100}, {kMixPixValue, 0}, {kRayValue, 10}, {kBackgroundModeValue, 3},
-        {kDelayValue, 100}, {kTimeoutValue, static_cast<DWORD>(kTimeoutNever)}};
-    for (const auto& value : quiet) WriteDword(kSettingsKeyPath, value.first, value.second);
+    WriteSettings({1, 100, 0, 10, 3, 100, static_cast<DWORD>(kTimeoutNever)});
     SetCursorPos(kStart.x, kStart.y);
 }
 
@@ -141,9 +136,4 @@ BOOL SaverRunningState() {
     BOOL running = 2;
     SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
     return running;
-}
-
-void PressKey(WORD virtualKey) {
-    keybd_event(static_cast<BYTE>(virtualKey), 0, 0, 0);
-    keybd_event(static_cast<BYTE>(virtualKey), 0, KEYEVENTF_KEYUP, 0);
 }

@@ -56,4 +56,3 @@ private:
 };
 
 BOOL SaverRunningState();
-void PressKey(WORD virtualKey);  // real input, as the keyboard delivers it

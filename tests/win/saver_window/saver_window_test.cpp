@@ -1,6 +1,7 @@
 // The real saver window, run by RunSaver on a thread of this process: the
 // rules that end a full-screen run and the messages it answers itself, on
-// both platform families (the 95/98 family here without a password).
+// both platform families (the 95/98 family here without a password), and
+// as a preview inside a parent.
 #include "saver_harness.h"
 
 #include <imm.h>
@@ -73,7 +74,7 @@ TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
         {"small steps that add up", {Move(501, 400), Move(502, 401), Move(503, 402)}, 3, 3},
         // Each step is more than 4 from the one before, never from the reference.
         {"back and forth", {Move(502, 402), Move(498, 398), Move(502, 402), Move(496, 400), Move(500, 404)}, 0, 0},
-        {"a real key", {[](SaverRun&, int) { PressKey('A'); }}, 1, 1},
+        {"a real key", {[](SaverRun&, int) { TapKey('A'); }}, 1, 1},
         {"a real click", {[](SaverRun&, int) { mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0); }}, 1, 1},
         {"a real move of 6 pixels", {[](SaverRun&, int) { SetCursorPos(kStart.x + 6, kStart.y); }}, 1, 1},
     };
@@ -92,9 +93,7 @@ TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
             }
             const std::vector<Msg> closing = {{WM_CLOSE}, {WM_DESTROY}};
             EXPECT_TRUE(SameSequence(closingStep ? closing : std::vector<Msg>{}, run.Received({WM_CLOSE, WM_DESTROY})));
-            char title[64] = "";
-            GetWindowTextA(run.window, title, sizeof title);
-            EXPECT_STREQ(closingStep ? "" : "Screen Saver", title);
+            EXPECT_EQ(closingStep ? "" : "Screen Saver", WindowText(run.window));
         }
     }
 }
@@ -136,36 +135,71 @@ TEST(SaverTest, TheFullScreenWindowCoversTheVirtualScreenInTheSaversClassAndPass
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(about); }, 5000));
 }
 
-// Makes the parent, then waits for a quit message and ends, taking the
-// window with it undestroyed.
-DWORD WINAPI ParentThread(void* window) {
-    *static_cast<HWND*>(window) =
-        CreateWindowA("STATIC", "parent", WS_POPUP | WS_VISIBLE, 0, 0, 200, 150, nullptr, nullptr, nullptr, nullptr);
+// The preview's parent, as the system's settings page would be, made on a
+// thread of its own, which ends at a quit message and takes the window with
+// it undestroyed. What reached it: message, wParam, and the help request's
+// control or the menu's position.
+std::vector<MessageRecord> forwarded;
+
+LRESULT CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_HELP && message != WM_CONTEXTMENU) return DefWindowProcA(window, message, wParam, lParam);
+    forwarded.push_back({message, wParam, message == WM_HELP ? reinterpret_cast<HELPINFO*>(lParam)->iCtrlId : lParam});
+    return 0;
+}
+
+DWORD WINAPI SettingsPageThread(void* page) {
+    HWND window = CreateWindowA("STATIC", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, 180, 160, nullptr, nullptr,
+                                nullptr, nullptr);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SettingsPageProc));
+    *static_cast<HWND*>(page) = window;
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
     return 0;
 }
 
-// A preview whose parent's thread ends, taking the window down without a
-// WM_DESTROY reaching the preview, ends on its own within a second, and its
-// worker with it (a Wine teardown gets room). Under Wine a parent process
-// that is killed takes the preview's window down the same way.
-TEST(SaverTest, AnOrphanedPreviewEndsWithItsWorker) {
+// A preview fills its parent's client area, ignores what would end a
+// full-screen run, and hands help and the context menu to its parent,
+// answering 1. When the parent's thread ends, taking the window down
+// without a WM_DESTROY reaching the preview (as a killed parent process
+// does under Wine), the preview ends on its own within a second, and its
+// worker with it.
+TEST(SaverTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWhenOrphaned) {
     CleanSettingsKey cleanSettings;
     ResetHost(0);
-    HWND parent = nullptr;
-    DWORD parentThreadId = 0;
-    HANDLE parentThread = CreateThread(nullptr, 0, ParentThread, &parent, 0, &parentThreadId);
-    ASSERT_TRUE(PumpUntil([&] { return parent != nullptr; }, 5000));
-    SaverRun run(parent);
-    HANDLE worker = nullptr;
-    ASSERT_TRUE(PumpUntil([] { return theFog.WorkerThread != nullptr; }, 5000));
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), theFog.WorkerThread, GetCurrentProcess(), &worker, SYNCHRONIZE,
-                                FALSE, 0));
-    PostThreadMessageA(parentThreadId, WM_QUIT, 0, 0);
+    HWND page = nullptr;
+    DWORD pageThreadId = 0;
+    HANDLE pageThread = CreateThread(nullptr, 0, SettingsPageThread, &page, 0, &pageThreadId);
+    ASSERT_TRUE(PumpUntil([&] { return page != nullptr; }, 5000));
+    SaverRun run(page);
+    RECT client = {}, placed = {};
+    GetClientRect(page, &client);
+    GetWindowRect(run.window, &placed);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_TRUE(EqualRect(&client, &placed));
+    EXPECT_EQ(0x52000000u, static_cast<DWORD>(GetWindowLongA(run.window, GWL_STYLE)));
+    EXPECT_EQ(0u, static_cast<DWORD>(GetWindowLongA(run.window, GWL_EXSTYLE)));
+
+    const UINT inputs[][2] = {{WM_KEYDOWN, 'A'}, {WM_SYSKEYDOWN, VK_MENU}, {WM_LBUTTONDOWN, 0}, {WM_RBUTTONDOWN, 0},
+                              {WM_MBUTTONDOWN, 0}, {WM_ACTIVATEAPP, 0}, {WM_POWER, 3}, {WM_POWERBROADCAST, 0}};
+    for (const auto& input : inputs) PostMessageA(run.window, input[0], input[1], 0);
+    SetCursorPos(30, 30);
+    PostMessageA(run.window, WM_MOUSEMOVE, 0, 0);
+    run.Settle();
+    EXPECT_FALSE(run.Ended());
+
+    HELPINFO help = {sizeof help, HELPINFO_WINDOW, 1234, run.window, 0, {210, 160}};
+    EXPECT_EQ(1, SendMessageA(run.window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help)));
+    EXPECT_EQ(1, SendMessageA(run.window, WM_CONTEXTMENU, 0, MAKELPARAM(220, 170)));
+
+    HANDLE worker = DuplicateOf(theFog.WorkerThread);
+    PostThreadMessageA(pageThreadId, WM_QUIT, 0, 0);  // after what the preview posted to the page
     EXPECT_TRUE(PumpUntil([&] { return run.Ended(); }, 1500));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0)) << "the worker ended";
-    for (HANDLE h : {worker, parentThread}) CloseHandle(h);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pageThread, 5000));  // what it recorded is complete
+    EXPECT_EQ(DescribeMessages({{WM_HELP, reinterpret_cast<WPARAM>(page), 1234},
+                                {WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page), MAKELPARAM(220, 170)}}),
+              DescribeMessages(forwarded));
+    for (HANDLE h : {worker, pageThread}) CloseHandle(h);
 }
 
 }  // namespace

@@ -1,27 +1,25 @@
 #include "test_support.h"
 
+#include <shlwapi.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
-#include "resources/resource.h"
+#include "core/settings_values.h"
 
 namespace {
 
-std::string UnixToWindowsPath(std::string path) {
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return "Z:" + path;
-}
+const char* const kSettingNames[] = {kDensityValue, kPowerValue, kMixPixValue, kRayValue,
+                                     kBackgroundModeValue, kDelayValue, kTimeoutValue};
 
 }  // namespace
 
-std::string DistPath(const char* fileName) {
-    const char* dist = std::getenv("ZORV_DIST");
-    std::string folder = dist ? UnixToWindowsPath(dist) : std::string(".");
-    return folder + "\\" + fileName;
+std::string SaverPath() {
+    std::string path = std::string("Z:") + std::getenv("ZORV_DIST") + "/zorv.scr";
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
-
-std::string SaverPath() { return DistPath("zorv.scr"); }
 
 std::string ScratchFolder() {
     char temp[MAX_PATH];
@@ -41,29 +39,18 @@ RunningProcess::RunningProcess(const std::string& commandLine) {
 
 RunningProcess::~RunningProcess() {
     if (!started) return;
-    if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(info.hProcess, kProcessTimedOut);
-        WaitForSingleObject(info.hProcess, 5000);
-    }
+    TerminateProcess(info.hProcess, kProcessTimedOut);  // fails harmlessly once it has ended
+    WaitForSingleObject(info.hProcess, 5000);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
 }
 
+// Keeps this thread's windows answering while the child runs: the child
+// may send messages to a window of ours (a dialog's owner).
 DWORD RunningProcess::WaitForExit(DWORD timeoutMs) {
-    if (!started) return kProcessTimedOut;
-    DWORD start = GetTickCount();
-    // Keep this thread's windows answering while the child runs: the child
-    // may send messages to a window of ours (a preview's parent).
-    while (MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        PumpMessagesFor(0);
-        if (GetTickCount() - start >= timeoutMs) {
-            TerminateProcess(info.hProcess, kProcessTimedOut);
-            WaitForSingleObject(info.hProcess, 5000);
-            return kProcessTimedOut;
-        }
-    }
     DWORD code = kProcessTimedOut;
-    GetExitCodeProcess(info.hProcess, &code);
+    if (started && PumpUntil([this] { return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs))
+        GetExitCodeProcess(info.hProcess, &code);
     return code;
 }
 
@@ -86,21 +73,13 @@ void PumpMessagesFor(DWORD milliseconds) {
     }
 }
 
-void DeleteSettingsKey() {
-    RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Zorv\\Images");
-    RegDeleteKeyA(HKEY_CURRENT_USER, "SOFTWARE\\Zorv");
-}
+void DeleteSettingsKey() { SHDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath); }
 
 CleanSettingsKey::CleanSettingsKey() { DeleteSettingsKey(); }
 CleanSettingsKey::~CleanSettingsKey() { DeleteSettingsKey(); }
 
 bool WriteBinary(const char* keyPath, const char* name, const void* data, DWORD size, DWORD type) {
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != 0)
-        return false;
-    LONG status = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return SHSetValueA(HKEY_CURRENT_USER, keyPath, name, type, data, size) == ERROR_SUCCESS;
 }
 
 bool WriteDword(const char* keyPath, const char* name, DWORD value) {
@@ -108,20 +87,56 @@ bool WriteDword(const char* keyPath, const char* name, DWORD value) {
 }
 
 bool ReadDword(const char* keyPath, const char* name, DWORD& value) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != 0) return false;
     DWORD size = sizeof value;
-    LONG status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS && size == sizeof value;
+    return SHGetValueA(HKEY_CURRENT_USER, keyPath, name, nullptr, &value, &size) == ERROR_SUCCESS && size == sizeof value;
 }
 
-bool ValueExists(const char* keyPath, const char* name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != 0) return false;
-    LONG status = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+void WriteSettings(const std::vector<DWORD>& values) {
+    for (size_t i = 0; i < values.size(); ++i) WriteDword(kSettingsKeyPath, kSettingNames[i], values[i]);
+}
+
+std::string StoredSettings() {
+    std::string text;
+    for (const char* name : kSettingNames) {
+        DWORD value = 0;
+        text += (ReadDword(kSettingsKeyPath, name, value) ? std::to_string(static_cast<int>(value)) : "-") + " ";
+    }
+    return text;
+}
+
+void TapKey(WORD virtualKey) {
+    for (DWORD flags : {0, KEYEVENTF_KEYUP}) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = flags;
+        SendInput(1, &input, sizeof input);
+        Sleep(15);
+    }
+}
+
+HANDLE DuplicateOf(HANDLE handle) {
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return copy;
+}
+
+std::string WindowText(HWND window) {
+    char text[2000] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour) {
+    const std::string name = "ZorvSolid" + std::to_string(colour);
+    WNDCLASSA solid = {};
+    solid.lpfnWndProc = DefWindowProcA;
+    solid.hbrBackground = CreateSolidBrush(colour);  // the class keeps it for the process
+    solid.lpszClassName = name.c_str();
+    if (!RegisterClassA(&solid)) DeleteObject(solid.hbrBackground);
+    return CreateWindowExA(WS_EX_TOPMOST | WS_EX_NOACTIVATE, name.c_str(), "", WS_POPUP | WS_VISIBLE, x, y, width,
+                           height, nullptr, nullptr, nullptr, nullptr);
 }
 
 std::string DescribeMessages(const std::vector<MessageRecord>& messages) {

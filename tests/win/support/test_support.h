@@ -8,8 +8,6 @@
 
 // The finished saver, as a Windows path (dist/zorv.scr of this checkout).
 std::string SaverPath();
-// A Windows path for a file in dist/, e.g. DistPath("fogpuff.exe").
-std::string DistPath(const char* fileName);
 // A Windows path of a fresh folder for this test's files.
 std::string ScratchFolder();
 
@@ -52,11 +50,26 @@ struct CleanSettingsKey {
 };
 void DeleteSettingsKey();
 
-// Registry shorthands for HKCU; false/empty on failure.
+// Registry shorthands for HKCU; false on failure.
 bool WriteDword(const char* keyPath, const char* name, DWORD value);
 bool WriteBinary(const char* keyPath, const char* name, const void* data, DWORD size, DWORD type);
 bool ReadDword(const char* keyPath, const char* name, DWORD& value);
-bool ValueExists(const char* keyPath, const char* name);
+// The seven settings under HKCU\SOFTWARE\Zorv in storage order (Density,
+// Power, MixPix, Ray, BackgroundMode, Delay, Timeout): the first
+// values.size() written; all seven read as signed numbers, "-" for a missing one.
+void WriteSettings(const std::vector<DWORD>& values);
+std::string StoredSettings();
+
+// A key pressed and released as real input through the system's input
+// queue, one event at a time: events too close together may reach the
+// window as one.
+void TapKey(WORD virtualKey);
+// A handle of this process's own to the same object.
+HANDLE DuplicateOf(HANDLE handle);
+// A window's text, of other processes' windows too.
+std::string WindowText(HWND window);
+// A visible topmost popup of one colour that takes no activation.
+HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour);
 
 // A record of messages, compared with an expected sequence the way Wine's
 // conformance tests do; a mismatch prints both sequences.

@@ -2,31 +2,25 @@
 
 #include <algorithm>
 
-#include <gtest/gtest.h>
-
 #include "core/bmp_file.h"
-#include "core/settings_values.h"
 #include "fog/fog_engine.h"
 #include "fog/fog_saver_proc.h"
 #include "host/host_state.h"
 
 namespace {
 
+FogWindowLog* log = nullptr;  // of the window made last
+
 LRESULT CALLBACK FogTestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrA(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    auto* log = reinterpret_cast<FogWindowLog*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     const bool erase = message == WM_ERASEBKGND, close = message == WM_CLOSE;
-    if (!log || !(erase || close)) return FogSaverProc(window, message, wParam, lParam);
+    if (!(erase || close)) return FogSaverProc(window, message, wParam, lParam);
     if (close && log->beforeClose) log->beforeClose();
     const bool paint = erase && !theFog.BackgroundPainted;
     if (paint) {
         log->paintStarts.push_back(GetTickCount());
-        if (log->paints) Sleep(log->refreshPaintMs);
+        if (log->paintStarts.size() > 1) Sleep(log->refreshPaintMs);
     }
     if (erase) {
-        log->paints += paint;
         log->erasesDuringClose += log->inClose;
         log->deepestErase = std::max(log->deepestErase, ++log->eraseDepth);
     }
@@ -40,7 +34,8 @@ LRESULT CALLBACK FogTestWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-HWND CreateFogWindow(FogWindowLog& log, int width, int height, bool visible) {
+HWND CreateFogWindow(FogWindowLog& windowLog, int width, int height, bool visible) {
+    log = &windowLog;
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = FogTestWindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -50,13 +45,11 @@ HWND CreateFogWindow(FogWindowLog& log, int width, int height, bool visible) {
     host.isPreview = 1;            // no dismissal rules for the stand-in
     theFog.BackgroundPainted = 0;
     return CreateWindowExA(WS_EX_TOPMOST, windowClass.lpszClassName, "Fog test", WS_POPUP | (visible ? WS_VISIBLE : 0),
-                           0, 0, width, height, nullptr, nullptr, windowClass.hInstance, &log);
+                           0, 0, width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
 void StoreSettings(DWORD mode, DWORD delay, DWORD timeout, DWORD ray, DWORD power) {
-    const std::pair<const char*, DWORD> values[] = {{kDensityValue, 10}, {kPowerValue, power}, {kMixPixValue, 1},
-        {kRayValue, ray}, {kBackgroundModeValue, mode}, {kDelayValue, delay}, {kTimeoutValue, timeout}};
-    for (const auto& value : values) WriteDword(kSettingsKeyPath, value.first, value.second);
+    WriteSettings({10, power, 1, ray, mode, delay, timeout});
 }
 
 bool StoreImage(const std::string& path) {
@@ -70,24 +63,6 @@ bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLO
     for (int i = 0; i < 4; ++i) picture.Set(i % 2, i / 2, colours[i]);
     std::string error;
     return WriteBmpFile(path, picture, error);
-}
-
-HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour) {
-    const std::string name = "ZorvSolid" + std::to_string(colour);
-    WNDCLASSA solid = {};
-    solid.lpfnWndProc = DefWindowProcA;
-    solid.hInstance = GetModuleHandleA(nullptr);
-    solid.hbrBackground = CreateSolidBrush(colour);  // the class keeps it for the process
-    solid.lpszClassName = name.c_str();
-    if (!RegisterClassA(&solid)) DeleteObject(solid.hbrBackground);
-    return CreateWindowA(name.c_str(), "", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
-                         solid.hInstance, nullptr);
-}
-
-HANDLE DuplicateOf(HANDLE handle) {
-    HANDLE copy = nullptr;
-    DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    return copy;
 }
 
 bool ThreadIsHeld(HANDLE thread) {

@@ -5,19 +5,20 @@
 
 #include <windows.h>
 
-#include <atomic>
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "core/pixel_surface.h"
+#include "core/settings_values.h"
 #include "test_support.h"
 #include "win32/scoped_handles.h"
 
 struct FogWindowLog {
-    std::atomic<int> paints{0};  // erases that found a background due
-    std::atomic<int> erasesDuringClose{0};
+    int erasesDuringClose = 0;
     int eraseDepth = 0, deepestErase = 0;  // erase requests one inside another
     bool inClose = false;
     std::function<void()> beforeClose;  // runs before FogSaverProc sees the close
@@ -37,9 +38,6 @@ bool StoreImage(const std::string& path);  // the image list of one
 // A 2 x 2 picture, one colour in each quadrant.
 bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft,
               COLORREF bottomRight);
-// A visible popup of one colour.
-HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour);
-HANDLE DuplicateOf(HANDLE handle);
 // Whether the thread was created suspended and never resumed.
 bool ThreadIsHeld(HANDLE thread);
 // The window's pixels, as the worker sees them.

@@ -1,13 +1,13 @@
 // The fog's saver procedure and its worker, driven through real windows:
-// the first erase paints and lets the held worker run, refreshes come on
-// time, puffs follow the creation tick on the path the display calls for,
-// and every close ends the worker.
-#include <gtest/gtest.h>
+// the first erase paints and no other, refreshes come on time, puffs
+// follow the creation tick on the path the display calls for at the x87
+// precision they rely on, and every close ends the worker.
+#include <float.h>
 
 #include "../../native/puff_test_support.h"
 #include "bmp_file.h"
-#include "core/settings_values.h"
 #include "fog/fog_engine.h"
+#include "fog/fog_saver_proc.h"
 #include "fog_test_window.h"
 
 namespace {
@@ -18,35 +18,23 @@ struct FogSaverProcTest : ::testing::Test {
     bool stored = WriteBmp(picture, kRed, kRed, kRed, kRed) && StoreImage(picture);  // for mode 2
 };
 
-TEST_F(FogSaverProcTest, OnlyTheFirstErasePaintsAndLetsTheHeldWorkerRun) {
-    const struct {
-        const char* what;
-        DWORD mode;
-        bool loads;
-    } cases[] = {{"mode 1", DesktopBackground, true}, {"mode 3 paints nothing", 3, true}, {"a failed load", DesktopBackground, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        StoreSettings(c.mode, 1000, kNever);  // neither a puff nor a refresh during the test
+// A failed load makes no worker. (That the worker waits for the first
+// paint is the large picture test's; that a close ends it, the closes'.)
+TEST_F(FogSaverProcTest, OnlyTheFirstErasePaints) {
+    for (bool loads : {true, false}) {
+        SCOPED_TRACE(loads ? "loaded" : "a failed load");
+        StoreSettings(DesktopBackground, 1000, kNever);  // neither a puff nor a refresh during the test
         // "Delay" too long for its 4 bytes: the load fails after the mode.
-        if (!c.loads) WriteBinary(kSettingsKeyPath, kDelayValue, "12345678", 8, REG_BINARY);
+        if (!loads) WriteBinary(kSettingsKeyPath, kDelayValue, "12345678", 8, REG_BINARY);
         FogWindowLog log;
         HWND window = CreateFogWindow(log, 120, 90, false);
-        ASSERT_EQ(c.loads, theFog.WorkerThread != nullptr);
-        HANDLE worker = c.loads ? DuplicateOf(theFog.WorkerThread) : nullptr;
-        PumpMessagesFor(200);
-        EXPECT_TRUE(!worker || ThreadIsHeld(worker)) << "the worker ran before the first paint";
-
+        EXPECT_EQ(loads, theFog.WorkerThread != nullptr);
         Canvas first(120, 90), second(120, 90);
         EXPECT_EQ(0, SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(first.dc()), 0));
-        EXPECT_TRUE(!worker || !ThreadIsHeld(worker)) << "the first paint did not let the worker run";
         EXPECT_EQ(0, SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(second.dc()), 0));
-        EXPECT_EQ(120 * 90, first.Count(c.mode == 3 ? kMagenta : kWhite));  // Wine's desktop is white
+        EXPECT_EQ(120 * 90, first.Count(kWhite));  // Wine's desktop is white
         EXPECT_EQ(120 * 90, second.Count(kMagenta)) << "a later erase must leave the fog in place";
-
         SendMessageA(window, WM_CLOSE, 0, 0);
-        if (!worker) continue;
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 0)) << "the close returned before the worker ended";
-        CloseHandle(worker);
     }
 }
 
@@ -74,15 +62,13 @@ TEST_F(FogSaverProcTest, TheRefreshPeriodCountsFromBeforeTheRefresh) {
 // paint that refresh.
 TEST_F(FogSaverProcTest, ClosesAtAnyMomentEndPromptlyAlsoBeforeTheFirstErase) {
     const struct {
-        DWORD mode, delay, closeAfterMs;
-        bool visible;
-        DWORD ray;
-        bool atRefresh;
-    } cases[] = {{DesktopBackground, 0, 0, false, 20, false},  // never erased: the held worker must still end
-                 {DesktopBackground, 0, 30, true, 20, false},   {DesktopBackground, 5, 1300, true, 20, false},
-                 {RandomImage, 0, 1050, true, 20, false},       {3, 0, 1200, true, 0, false},
-                 {CurrentDesktopImage, 0, 0, true, 20, false},  {CurrentDesktopImage, 0, 3300, true, 20, false},
-                 {DesktopBackground, 0, 300, true, 10, true},   {DesktopBackground, 0, 300, true, 10, true}};
+        DWORD mode, delay, ray, closeAfterMs;
+        bool visible, atRefresh;
+    } cases[] = {{DesktopBackground, 0, 20, 0, false, false},  // never erased: the held worker must still end
+                 {DesktopBackground, 0, 20, 30, true, false},   {DesktopBackground, 5, 20, 1300, true, false},
+                 {RandomImage, 0, 20, 1050, true, false},       {3, 0, 0, 1200, true, false},
+                 {CurrentDesktopImage, 0, 20, 0, true, false},  {CurrentDesktopImage, 0, 20, 3300, true, false},
+                 {DesktopBackground, 0, 10, 300, true, true},   {DesktopBackground, 0, 10, 300, true, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << ", close after " << c.closeAfterMs << " ms");
         StoreSettings(c.mode, c.delay, 0, c.ray);
@@ -144,6 +130,30 @@ TEST_F(FogSaverProcTest, PuffsFollowTheCreationTickOnThePathTheDisplayCallsFor) 
         EXPECT_EQ(1, matches);
         EXPECT_EQ(0, otherPathMatches);
     }
+}
+
+// The worker's routine on a thread left at 64 bits, which it ends with
+// the x87 precision the routine left it.
+DWORD WINAPI WorkerAtExtendedPrecision(LPVOID) {
+    _controlfp(_PC_64, _MCW_PC);
+    FogWorker(nullptr);
+    return _controlfp(0, 0) & _MCW_PC;
+}
+
+// The worker sets the 53-bit precision its puffs rely on, whatever its
+// thread started with, and keeps it through its puffs.
+TEST_F(FogSaverProcTest, TheWorkerPuffsAtDoublePrecision) {
+    StoreSettings(3, 0, kNever, 100, 200);  // large puffs one after another
+    FogWindowLog log;
+    HWND window = CreateFogWindow(log, 400, 300, true);
+    HANDLE worker = CreateThread(nullptr, 0, WorkerAtExtendedPrecision, nullptr, 0, nullptr);
+    Sleep(300);
+    SetEvent(theFog.StopEvent);
+    DWORD precision = 0;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker, 5000));
+    EXPECT_TRUE(GetExitCodeThread(worker, &precision) && precision == _PC_53) << std::hex << precision;
+    CloseHandle(worker);
+    SendMessageA(window, WM_CLOSE, 0, 0);
 }
 
 }  // namespace
