@@ -14,7 +14,8 @@ TEST(CommandTail, SkipsThePlainOrQuotedProgramPath) {
         {" /s", "/s"},                                  // no path to skip
         {"\t\x01s trailing", "s trailing"}, {"", ""},
     };
-    for (const auto& c : cases) EXPECT_STREQ(c.second, SkipProgramPath(c.first, NextByte)) << "command line: " << c.first;
+    for (const auto& c : cases)
+        EXPECT_STREQ(c.second, SkipProgramPath(c.first, NextByte)) << "command line: " << c.first;
 }
 
 // The mode and what it takes: C configure, O configure owned (with the

@@ -12,7 +12,8 @@ namespace {
 
 TEST(Entry, EveryTailRunsItsModeOrEndsWithMinusOne) {
     CleanSettingsKey clean;
-    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    HWND owner =
+        CreateWindowA("STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     const std::string handle = std::to_string(reinterpret_cast<UINT_PTR>(owner));
     enum Shows { Nothing, Dialog, Preview };
     const struct {
@@ -31,7 +32,8 @@ TEST(Entry, EveryTailRunsItsModeOrEndsWithMinusOne) {
             SendDlgItemMessageA(shown, IDCANCEL, BM_CLICK, 0, 0);
         }
         if (c.shows == Preview) {
-            ASSERT_TRUE(PumpUntil([&] { return shown = FindWindowExA(owner, nullptr, kSaverClassName, "Preview"); }, 10000));
+            ASSERT_TRUE(
+                PumpUntil([&] { return shown = FindWindowExA(owner, nullptr, kSaverClassName, "Preview"); }, 10000));
             PostMessageA(shown, WM_CLOSE, 0, 0);
         }
         EXPECT_EQ(c.shows ? 0u : 0xFFFFFFFFu, saver.WaitForExit(20000));

@@ -93,7 +93,8 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
     // The saver window over the virtual screen without showing on it: an
     // empty region leaves what lies beneath on the screen (Wine cannot hide
     // the saver for the screen copy).
-    HWND saver = CreateWindowA("STATIC", "", WS_POPUP, all.left, all.top, width, height, nullptr, nullptr, nullptr, nullptr);
+    HWND saver =
+        CreateWindowA("STATIC", "", WS_POPUP, all.left, all.top, width, height, nullptr, nullptr, nullptr, nullptr);
     SetWindowRgn(saver, CreateRectRgn(0, 0, 0, 0), FALSE);
     SetWindowLongPtrA(saver, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StepsProc));
     HWND child = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, width, height, saver, nullptr, nullptr, nullptr);

@@ -88,7 +88,8 @@ bool WriteDword(const char* keyPath, const char* name, DWORD value) {
 
 bool ReadDword(const char* keyPath, const char* name, DWORD& value) {
     DWORD size = sizeof value;
-    return SHGetValueA(HKEY_CURRENT_USER, keyPath, name, nullptr, &value, &size) == ERROR_SUCCESS && size == sizeof value;
+    const LONG status = SHGetValueA(HKEY_CURRENT_USER, keyPath, name, nullptr, &value, &size);
+    return status == ERROR_SUCCESS && size == sizeof value;
 }
 
 void WriteSettings(const std::vector<DWORD>& values) {
