@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "config_ui/config_dialog.h"
+#include "config_ui/images_dialog.h"
 #include "dialog_driver.h"
 #include "fog/fog_engine.h"
 #include "resources/resource.h"
@@ -172,6 +173,57 @@ TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
     Settle(dialog, 300);
     EXPECT_FALSE(IsWindow(images));
     EXPECT_EQ(white, corner(false));
+}
+
+// Both dialogs, driven by real key presses: Tab visits the controls in
+// reading order, and each Alt+letter reaches the control its label names.
+// With no settings stored the radio group is entered at its checked button,
+// Desktop Background; "...", the refresh period's box and "&Current desktop
+// image" (on the NT family, which Wine poses as) are disabled and skipped.
+TEST_F(ConfigDialogTest, TabAndMnemonicsFollowTheReadingOrder) {
+    const struct {
+        int resource;
+        DLGPROC procedure;
+        std::vector<int> tabOrder;  // from the first focus, once round
+        std::string letters;        // every mnemonic, reaching...
+        std::vector<int> reached;   // ...these controls
+    } dialogs[] = {
+        {IDD_CONFIG, ConfigDialogProc,
+         {IDC_CONFIG_MODE_DESKTOP, IDC_CONFIG_DENSITY, IDC_CONFIG_BLUR, IDC_CONFIG_STRENGTH, IDC_CONFIG_SPEED,
+          IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH, IDC_CONFIG_MAIL_LINK, IDC_CONFIG_UPDATE, IDC_CONFIG_CAUSE1_LINK, IDOK,
+          IDCANCEL, IDC_CONFIG_CAUSE2_LINK, IDC_CONFIG_MODE_DESKTOP},
+         "DLSPBUMRKI",
+         {IDC_CONFIG_DENSITY, IDC_CONFIG_BLUR, IDC_CONFIG_STRENGTH, IDC_CONFIG_SPEED, IDC_CONFIG_MODE_DESKTOP,
+          IDC_CONFIG_UPDATE, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH, IDC_CONFIG_MODE_DESKTOP, IDC_CONFIG_MODE_RANDOM}},
+        {IDD_IMAGES, ImagesDialogProc, {IDC_IMAGES_LIST, IDOK, IDCANCEL, IDC_IMAGES_ADD, IDC_IMAGES_REMOVE, IDC_IMAGES_LIST},
+         "RI", {IDC_IMAGES_REMOVE, IDC_IMAGES_LIST}},  // Alt+A would open the file dialog
+    };
+    auto focused = [this] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(threadId, &info) ? GetDlgCtrlID(info.hwndFocus) : 0;
+    };
+    auto tap = [&](WORD key, bool withAlt) {  // the control that has the keyboard then
+        if (withAlt) PressKey(VK_MENU, true);
+        TapKey(key);
+        if (withAlt) PressKey(VK_MENU, false);
+        Settle(dialog);
+        return focused();
+    };
+    for (const auto& d : dialogs) {
+        ASSERT_TRUE(Open(d.resource, d.procedure)) << d.resource;
+        SetForegroundWindow(dialog);
+        std::vector<int> visited = {focused()};
+        while (visited.size() < d.tabOrder.size()) visited.push_back(tap(VK_TAB, false));
+        EXPECT_EQ(d.tabOrder, visited) << d.resource;
+        std::vector<int> reached;
+        for (char letter : d.letters) {
+            SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDCANCEL)), TRUE);
+            reached.push_back(tap(static_cast<WORD>(letter), true));
+        }
+        EXPECT_EQ(d.reached, reached) << d.resource << ": Alt+ " << d.letters;
+        Close(IDCANCEL);
+    }
 }
 
 }  // namespace

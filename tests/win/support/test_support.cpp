@@ -105,17 +105,17 @@ std::string StoredSettings() {
     return text;
 }
 
-void TapKey(WORD virtualKey) {
-    for (DWORD flags : {0, KEYEVENTF_KEYUP}) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = virtualKey;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = flags;
-        SendInput(1, &input, sizeof input);
-        Sleep(15);
-    }
+void PressKey(WORD virtualKey, bool down) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+    Sleep(15);
 }
+
+void TapKey(WORD virtualKey) { PressKey(virtualKey, true), PressKey(virtualKey, false); }
 
 HANDLE DuplicateOf(HANDLE handle) {
     HANDLE copy = nullptr;

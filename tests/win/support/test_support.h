@@ -60,9 +60,9 @@ bool ReadDword(const char* keyPath, const char* name, DWORD& value);
 void WriteSettings(const std::vector<DWORD>& values);
 std::string StoredSettings();
 
-// A key pressed and released as real input through the system's input
-// queue, one event at a time: events too close together may reach the
-// window as one.
+// Real input through the system's input queue, one event at a time: events
+// too close together may reach the window as one.
+void PressKey(WORD virtualKey, bool down);
 void TapKey(WORD virtualKey);
 // A handle of this process's own to the same object.
 HANDLE DuplicateOf(HANDLE handle);
