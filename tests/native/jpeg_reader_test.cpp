@@ -9,49 +9,12 @@
 #include <vector>
 
 #include "jpeg_entropy.h"
+#include "picture_test_support.h"
 
 namespace {
 
-std::vector<uint8_t> ReadPicture(const std::string& name) {
-    std::ifstream file(std::string(ZORV_SAMPLE_PICTURES) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(file) << name;
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-class MemorySource : public ByteSource {
-public:
-    explicit MemorySource(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    size_t Read(void* into, size_t count) override {
-        const size_t taken = std::min(count, bytes_.size() - at_);
-        std::copy_n(bytes_.begin() + static_cast<ptrdiff_t>(at_), taken, static_cast<uint8_t*>(into));
-        at_ += taken;
-        return taken;
-    }
-    bool Seek(uint64_t offset) override { return offset <= bytes_.size() && (at_ = offset, true); }
-
-private:
-    const std::vector<uint8_t>& bytes_;
-    size_t at_ = 0;
-};
-
-// Keeps the picture as 0xRRGGBB values; answers false from Row number
-// `stopAt` (counting from 1), or from Start when it is 0.
-struct PictureSink : RowSink {
-    bool Start(uint32_t w, uint32_t h) override {
-        width = w;
-        height = h;
-        return stopAt != 0;
-    }
-    bool Row(const uint32_t* row) override {
-        for (uint32_t x = 0; x < width; ++x) pixels.push_back(row[x] & 0xFFFFFF);
-        return ++rows != stopAt;
-    }
-    uint32_t width = 0xDEADBEEF, height = 0xDEADBEEF, rows = 0, stopAt = ~0u;
-    std::vector<uint32_t> pixels;
-};
-
-PictureRead Decode(const std::vector<uint8_t>& bytes, PictureSink& sink) {
-    MemorySource source(bytes);
+PictureRead Decode(const std::vector<uint8_t>& bytes, KeptRows& sink) {
+    MemoryBytes source(bytes);
     return ReadJpeg(source, sink);
 }
 
@@ -71,7 +34,7 @@ const struct Sample {
 };
 
 std::vector<uint32_t> ExpectedPixels(const Sample& sample) {
-    const std::vector<uint8_t> bytes = ReadPicture(sample.name + std::string(sample.grey ? ".gray" : ".rgb"));
+    const std::vector<uint8_t> bytes = SampleBytes(sample.name + std::string(sample.grey ? ".gray" : ".rgb"));
     std::vector<uint32_t> pixels;
     for (size_t i = 0; i < bytes.size(); i += sample.grey ? 1 : 3)
         pixels.push_back(sample.grey ? bytes[i] * 0x010101u
@@ -89,13 +52,13 @@ size_t MarkerOffset(const std::vector<uint8_t>& bytes, uint8_t code) {
 
 TEST(JpegReader, DecodesWhatImageMagickDecodesWithinTwoLevels) {
     std::vector<std::pair<Sample, std::vector<uint8_t>>> cases;
-    for (const Sample& sample : kSamples) cases.push_back({sample, ReadPicture(sample.name + std::string(".jpg"))});
+    for (const Sample& sample : kSamples) cases.push_back({sample, SampleBytes(sample.name + std::string(".jpg"))});
     // Greyscale with sampling factors other than 1 x 1 means the same picture.
     cases.push_back(cases.front());
     cases.back().second[MarkerOffset(cases.back().second, 0xC0) + 11] = 0x22;
     for (const auto& [sample, bytes] : cases) {
         SCOPED_TRACE(sample.name);
-        PictureSink sink;
+        KeptRows sink;
         ASSERT_EQ(PictureRead::Decoded, Decode(bytes, sink));
         EXPECT_EQ(sample.width, sink.width);
         EXPECT_EQ(sample.height, sink.height);
@@ -141,9 +104,9 @@ TEST(JpegReader, RefusesOtherCodingsAndBadHeadersBeforeTheFirstRow) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<uint8_t> bytes = ReadPicture(c.sample);
+        std::vector<uint8_t> bytes = SampleBytes(c.sample);
         if (c.marker) std::copy(c.patch.begin(), c.patch.end(), bytes.begin() + MarkerOffset(bytes, c.marker) + c.at);
-        PictureSink sink;
+        KeptRows sink;
         EXPECT_EQ(PictureRead::Unsupported, Decode(bytes, sink));
         EXPECT_EQ(0xDEADBEEFu, sink.width);
     }
@@ -178,13 +141,13 @@ TEST(JpegReader, EntropyCodedDataEndsAtBadCodesAndTakesOnlyAMarkerAfterAnInterva
     int16_t block[64] = {};
     int predictor = 0;
     const std::vector<uint8_t> onesAfterDc = {0x7F, 0xFF, 0x00, 0xFF, 0x00, 0xFF, 0x00};
-    MemorySource source(onesAfterDc);
+    MemoryBytes source(onesAfterDc);
     JpegInput input(source);
     EXPECT_EQ(-1, JpegBits(input).DecodeBlock(dc, ac, quant, predictor, block));
 
     for (const auto& [bytes, marker] :
          {std::pair<std::vector<uint8_t>, int>{{0xFF, 0xFF, 0xD3}, 0xD3}, {{0x12, 0xFF, 0xD3}, -1}}) {
-        MemorySource markerSource(bytes);
+        MemoryBytes markerSource(bytes);
         JpegInput markerInput(markerSource);
         EXPECT_EQ(marker, JpegBits(markerInput).EndInterval());
     }
@@ -195,11 +158,11 @@ TEST(JpegReader, EntropyCodedDataEndsAtBadCodesAndTakesOnlyAMarkerAfterAnInterva
 TEST(JpegReader, DamagedFilesGiveUnsupportedOrAWholePicture) {
     for (const Sample& sample : kSamples) {
         SCOPED_TRACE(sample.name);
-        const std::vector<uint8_t> good = ReadPicture(sample.name + std::string(".jpg"));
+        const std::vector<uint8_t> good = SampleBytes(sample.name + std::string(".jpg"));
         int cutDecoded = 0;
         for (size_t length = 0; length < good.size(); ++length) {
             const std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<ptrdiff_t>(length));
-            PictureSink sink;
+            KeptRows sink;
             const PictureRead read = Decode(cut, sink);
             EXPECT_NE(PictureRead::Stopped, read) << length;
             if (read == PictureRead::Decoded) ++cutDecoded;
@@ -208,7 +171,7 @@ TEST(JpegReader, DamagedFilesGiveUnsupportedOrAWholePicture) {
         for (size_t at = 0; at < good.size(); ++at) {
             std::vector<uint8_t> changed = good;
             changed[at] ^= static_cast<uint8_t>(1u << (at % 8));
-            PictureSink sink;
+            KeptRows sink;
             const PictureRead read = Decode(changed, sink);
             EXPECT_NE(PictureRead::Stopped, read) << at;
             if (read == PictureRead::Decoded) {
@@ -219,10 +182,10 @@ TEST(JpegReader, DamagedFilesGiveUnsupportedOrAWholePicture) {
 }
 
 TEST(JpegReader, StopsWhenTheSinkRefuses) {
-    const std::vector<uint8_t> bytes = ReadPicture("ycc420_restarts.jpg");
+    const std::vector<uint8_t> bytes = SampleBytes("ycc420_restarts.jpg");
     for (uint32_t stopAt : {0u, 1u, 17u}) {
-        PictureSink sink;
-        sink.stopAt = stopAt;
+        KeptRows sink;
+        sink.rowsAllowed = stopAt;
         EXPECT_EQ(PictureRead::Stopped, Decode(bytes, sink));
         EXPECT_EQ(stopAt, sink.rows);
     }

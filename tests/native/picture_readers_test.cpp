@@ -13,51 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "picture_test_support.h"
+
 // An allocation sized from a damaged header field stops the tests here
 // rather than passing unnoticed on a machine with memory to spare.
 extern "C" const char* __asan_default_options() { return "max_allocation_size_mb=128"; }
 
 namespace {
-
-std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
-}
-
-class MemoryBytes : public ByteSource {
-public:
-    explicit MemoryBytes(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
-    size_t Read(void* into, size_t count) override {
-        count = std::min(count, bytes_.size() - at_);
-        std::copy_n(bytes_.data() + at_, count, static_cast<uint8_t*>(into));
-        at_ += count;
-        return count;
-    }
-    bool Seek(uint64_t offset) override {
-        at_ = static_cast<size_t>(std::min<uint64_t>(offset, bytes_.size()));
-        return offset <= bytes_.size();
-    }
-
-private:
-    std::vector<uint8_t> bytes_;
-    size_t at_ = 0;
-};
-
-// Keeps the rows it is given, up to `keep` pixels; refuses to go on after
-// `rowsAllowed` rows.
-struct KeptRows : RowSink {
-    uint32_t width = 0, height = 0, rows = 0, rowsAllowed = UINT32_MAX;
-    size_t keep = SIZE_MAX;
-    std::vector<uint32_t> pixels;
-    bool Start(uint32_t w, uint32_t h) override {
-        width = w, height = h;
-        return rowsAllowed > 0;
-    }
-    bool Row(const uint32_t* row) override {
-        if (pixels.size() + width <= keep) pixels.insert(pixels.end(), row, row + width);
-        return ++rows < rowsAllowed;
-    }
-};
 
 PictureRead Read(const std::vector<uint8_t>& bytes, KeptRows& sink) {
     MemoryBytes source(bytes);
@@ -105,7 +67,7 @@ TEST(OwnPictureReaders, ReadEverySampleAsTheReferenceDecoderDoes) {
             ASSERT_TRUE(ReadExpected(expectedPath.replace_extension(".pgm"), width, height, expected));
         }
         KeptRows sink;
-        ASSERT_EQ(PictureRead::Decoded, Read(FileBytes(sample), sink));
+        ASSERT_EQ(PictureRead::Decoded, Read(FileBytes(sample.string()), sink));
         EXPECT_EQ(width, sink.width);
         EXPECT_EQ(height, sink.height);
         ASSERT_EQ(expected.size(), sink.pixels.size());
@@ -122,7 +84,7 @@ TEST(OwnPictureReaders, StopWhenTheSinkSaysSoAndLeaveUnknownFilesAlone) {
         for (uint32_t allowed : {0u, 2u}) {
             KeptRows sink;
             sink.rowsAllowed = allowed;
-            EXPECT_EQ(PictureRead::Stopped, Read(FileBytes(kPictures / name), sink));
+            EXPECT_EQ(PictureRead::Stopped, Read(SampleBytes(name), sink));
             EXPECT_EQ(allowed, sink.rows);
         }
     }
@@ -144,7 +106,7 @@ TEST(OwnPictureReaders, DamagedFilesEndReadOrUnsupported) {
     };
     for (const auto& sample : Samples()) {
         SCOPED_TRACE(sample.filename().string());
-        std::vector<uint8_t> bytes = FileBytes(sample);
+        std::vector<uint8_t> bytes = FileBytes(sample.string());
         for (size_t i = 0; i < bytes.size(); ++i) {
             check(std::vector<uint8_t>(bytes.begin(), bytes.begin() + i), i);
             for (int bit = 0; bit < 8; ++bit) {

@@ -1,0 +1,58 @@
+// What the picture readers' tests share: the sample files' bytes, a byte
+// source over bytes in memory, and a sink that keeps what it is given.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "picture_stream.h"
+
+inline std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+// A file of tests/native/pictures.
+inline std::vector<uint8_t> SampleBytes(const std::string& name) {
+    return FileBytes(std::string(ZORV_SAMPLE_PICTURES) + "/" + name);
+}
+
+class MemoryBytes : public ByteSource {
+public:
+    explicit MemoryBytes(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+    size_t Read(void* into, size_t count) override {
+        count = std::min(count, bytes_.size() - at_);
+        std::copy_n(bytes_.data() + at_, count, static_cast<uint8_t*>(into));
+        at_ += count;
+        return count;
+    }
+    bool Seek(uint64_t offset) override {
+        at_ = static_cast<size_t>(std::min<uint64_t>(offset, bytes_.size()));
+        return offset <= bytes_.size();
+    }
+
+private:
+    std::vector<uint8_t> bytes_;
+    size_t at_ = 0;
+};
+
+// Keeps the rows it is given as 0xRRGGBB values, up to `keep` pixels;
+// refuses the picture when `rowsAllowed` is 0 and stops the reader after
+// that many rows. Its size stays 0xDEADBEEF until a reader starts it.
+struct KeptRows : RowSink {
+    uint32_t width = 0xDEADBEEF, height = 0xDEADBEEF, rows = 0, rowsAllowed = UINT32_MAX;
+    size_t keep = SIZE_MAX;
+    std::vector<uint32_t> pixels;
+    bool Start(uint32_t w, uint32_t h) override {
+        width = w, height = h;
+        return rowsAllowed > 0;
+    }
+    bool Row(const uint32_t* row) override {
+        for (uint32_t x = 0; x < width && pixels.size() < keep; ++x) pixels.push_back(row[x] & 0xFFFFFF);
+        return ++rows < rowsAllowed;
+    }
+};
