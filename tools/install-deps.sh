@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, when it is missing. Debian only.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 packages=(
   cmake ninja-build g++ make
@@ -14,16 +15,27 @@ packages=(
   imagemagick
 )
 
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# Installs those of the given packages that are missing.
+install_missing() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  # Wine's 32-bit part lives in Debian's i386 architecture.
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
 
-echo "installing: ${missing[*]}"
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO=sudo
-# Wine's 32-bit part lives in Debian's i386 architecture.
-dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-$SUDO apt-get update -q
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+install_missing "${packages[@]}"
+
+# A kernel without 32-bit emulation runs the Windows tests on the x86-64
+# build under 64-bit Wine (tools/windows-test-arch.sh).
+if [ "$(tools/windows-test-arch.sh)" = x86_64 ]; then
+  install_missing g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev \
+    binutils-mingw-w64-x86-64 wine64 libxinerama1
+fi

@@ -4,6 +4,14 @@
 # exports DISPLAY, WINEPREFIX and WINEDEBUG, and keeps wineserver alive
 # for the whole run so that every Wine process after the first is quick.
 
+# On a machine that runs no 32-bit programs, Wine is its 64-bit loader.
+if [ "$("$(dirname "${BASH_SOURCE[0]}")/windows-test-arch.sh")" = x86_64 ]; then
+  case ":$PATH:" in
+  *":$(realpath "$(dirname "${BASH_SOURCE[0]}")/wine64"):"*) ;;
+  *) export PATH="$(realpath "$(dirname "${BASH_SOURCE[0]}")/wine64"):$PATH" ;;
+  esac
+fi
+
 wine_session_stop() {
   [ -n "${ZORV_SESSION_DIR:-}" ] && wine_layout_session_stop "$ZORV_SESSION_DIR/layout-session"
   [ -n "${ZORV_SESSION_DIR:-}" ] && WINEPREFIX="$ZORV_SESSION_DIR/prefix" wineserver -k >/dev/null 2>&1 || true

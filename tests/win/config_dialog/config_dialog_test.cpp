@@ -89,12 +89,19 @@ HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR
 
 void RecordShellExecuteCalls() {
     auto* entry = reinterpret_cast<BYTE*>(GetProcAddress(LoadLibraryA("shell32.dll"), "ShellExecuteA"));
+    auto* recorder = reinterpret_cast<BYTE*>(RecordShellExecute);
+#if defined(__x86_64__)  // the two may lie further apart than a relative jump reaches
+    BYTE jump[12] = {0x48, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xE0};  // mov rax, recorder; jmp rax
+    std::memcpy(jump + 2, &recorder, sizeof recorder);
+#else
+    BYTE jump[5] = {0xE9};  // jmp rel32
+    const DWORD distance = recorder - (entry + 5);
+    std::memcpy(jump + 1, &distance, sizeof distance);
+#endif
     DWORD protection;
-    VirtualProtect(entry, 5, PAGE_EXECUTE_READWRITE, &protection);
-    entry[0] = 0xE9;  // jmp rel32
-    const DWORD distance = reinterpret_cast<BYTE*>(RecordShellExecute) - (entry + 5);
-    std::memcpy(entry + 1, &distance, sizeof distance);
-    VirtualProtect(entry, 5, protection, &protection);
+    VirtualProtect(entry, sizeof jump, PAGE_EXECUTE_READWRITE, &protection);
+    std::memcpy(entry, jump, sizeof jump);
+    VirtualProtect(entry, sizeof jump, protection, &protection);
 }
 
 // Each trigger, as the control sends it: the preview is painted grey

@@ -52,8 +52,8 @@ bool WriteLargePng(const std::string& path, UINT edge) {
 
 bool WriteLargeBmp(const std::string& path, UINT edge) {
     const DWORD stride = (edge * 3 + 3) & ~3u, pixelBytes = stride * edge;
-    BITMAPFILEHEADER file = {0x4D42, sizeof file + sizeof(BITMAPINFOHEADER) + pixelBytes, 0, 0,
-                             sizeof file + sizeof(BITMAPINFOHEADER)};
+    const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    BITMAPFILEHEADER file = {0x4D42, headers + pixelBytes, 0, 0, headers};
     BITMAPINFOHEADER info = {
         sizeof info, static_cast<LONG>(edge), static_cast<LONG>(edge), 1, 24, BI_RGB, pixelBytes, 0, 0, 0, 0};
     std::ofstream out(path, std::ios::binary);
