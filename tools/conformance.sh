@@ -84,9 +84,10 @@ for suite in "${suites[@]}"; do
     ours=$?
     verdict=""
     if [ "$magick_status" -ne 0 ] || [ ! -s "$reference" ]; then
-      size=${outcome#no-reference }
+      size=0x0
+      case $outcome in "no-reference "*) size=${outcome#no-reference } ;; esac
       if grep -q 'exceeds limit\|cache resources exhausted' "$messages" ||
-         { [ "$ours" -eq 0 ] && [ "${size%x*}" -gt "$edge_limit" -o "${size#*x}" -gt "$edge_limit" ]; }; then
+         [ "${size%x*}" -gt "$edge_limit" ] || [ "${size#*x}" -gt "$edge_limit" ]; then
         unchecked+=1
         verdict=unchecked
       else
