@@ -12,10 +12,12 @@ namespace {
 
 // A picture control keeps the bitmap it was created with in its user data
 // while it shows a fitted one: every fitting starts again from that one.
-HBITMAP OriginalBitmap(HWND control) { return reinterpret_cast<HBITMAP>(GetWindowLongA(control, GWL_USERDATA)); }
+HBITMAP OriginalBitmap(HWND control) {
+    return reinterpret_cast<HBITMAP>(GetWindowLongPtrA(control, GWLP_USERDATA));
+}
 
 void KeepOriginalBitmap(HWND control, HBITMAP bitmap) {
-    SetWindowLongA(control, GWL_USERDATA, static_cast<LONG>(reinterpret_cast<LONG_PTR>(bitmap)));
+    SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
 }
 
 bool IsPictureControl(HWND window) {

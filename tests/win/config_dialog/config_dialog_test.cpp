@@ -252,7 +252,7 @@ std::string ControlsModules(HWND dialog) {
         char name[64] = {};
         GetClassNameA(child, name, sizeof name);
         modules += std::string(name) + " " +
-                   ProcedureModule(reinterpret_cast<WNDPROC>(GetClassLongW(child, GCL_WNDPROC))) + "\n";
+                   ProcedureModule(reinterpret_cast<WNDPROC>(GetClassLongPtrW(child, GCLP_WNDPROC))) + "\n";
     }
     return modules;
 }
