@@ -20,14 +20,19 @@ source tools/wine-session.sh
 # A scaled dialog needs a larger screen than the 1024 x 768 of 96 dpi.
 wine_session_start "$session/wine" "$((1024 * dpi / 96))x$((768 * dpi / 96))x24"
 trap 'wine_session_stop; rm -rf "$session"' EXIT
+# The dialog as a window manager would frame it: Wine leaves the frame to
+# one and draws only the client area, as every picture of it shows. (Wine
+# draws its own caption otherwise, with glyphs from a font that a Wine
+# without its font package lacks.)
+wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1
 if [ "$dpi" -ne 96 ]; then
-  # Wine reads the scale when its first process starts: every one goes first.
   desktop='HKCU\Control Panel\Desktop'
   wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wine reg add "$desktop" /v DpiScalingVer /t REG_DWORD /d 0x1018 /f >/dev/null 2>&1
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
 fi
+# Wine reads both when its first process starts: every one goes first.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
 
 setting() { wine reg add 'HKCU\SOFTWARE\Zorv' /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1; }
 setting Density 10
