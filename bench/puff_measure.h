@@ -17,8 +17,8 @@
 #include <chrono>
 #endif
 
-#include "fog_buffer.h"
-#include "fog_puff_reference.h"
+#include "core/fog_buffer.h"
+#include "lab/fog_puff_reference.h"
 
 namespace puff_measure {
 

@@ -22,7 +22,7 @@
 #include "fog/fog_engine.h"
 #include "host/host_state.h"
 #include "host/saver_window.h"
-#include "test_support.h"
+#include "tests/win/support/test_support.h"
 
 namespace {
 

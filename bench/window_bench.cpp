@@ -11,7 +11,7 @@
 
 #include <cstdio>
 
-#include "bench/puff_measure.h"
+#include "puff_measure.h"
 #include "fog/fog_engine.h"
 #include "win32/processor_features.h"
 

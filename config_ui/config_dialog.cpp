@@ -6,10 +6,10 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "../core/settings_values.h"
-#include "../fog/fog_engine.h"
-#include "../host/host_state.h"
-#include "../resources/resource.h"
+#include "core/settings_values.h"
+#include "fog/fog_engine.h"
+#include "host/host_state.h"
+#include "resources/resource.h"
 #include "config_preview.h"
 #include "dialog_bitmaps.h"
 #include "images_dialog.h"

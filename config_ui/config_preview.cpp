@@ -1,9 +1,9 @@
 #include "config_preview.h"
 
-#include "../core/settings_values.h"
-#include "../fog/fog_engine.h"
-#include "../resources/resource.h"
-#include "../win32/scoped_handles.h"
+#include "core/settings_values.h"
+#include "fog/fog_engine.h"
+#include "resources/resource.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 

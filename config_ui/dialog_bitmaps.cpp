@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "../core/picture_scaler.h"
-#include "../win32/scoped_handles.h"
+#include "pictures/picture_scaler.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 

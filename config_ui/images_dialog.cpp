@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "../core/image_list.h"
-#include "../core/settings_values.h"
-#include "../fog/picture_loader.h"
-#include "../host/host_state.h"
-#include "../resources/resource.h"
-#include "../win32/scoped_handles.h"
+#include "core/image_list.h"
+#include "core/settings_values.h"
+#include "fog/picture_loader.h"
+#include "host/host_state.h"
+#include "resources/resource.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 

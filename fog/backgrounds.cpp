@@ -2,12 +2,12 @@
 // names, each monitor for itself; what lies outside every monitor is black.
 #include "backgrounds.h"
 
-#include "../core/settings_values.h"
+#include "core/settings_values.h"
 #include "fog_engine.h"
 #include "picture_preparer.h"
 #include "random_image.h"
-#include "../win32/monitors.h"
-#include "../win32/scoped_handles.h"
+#include "win32/monitors.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include <objbase.h>
 
-#include "../core/random.h"
-#include "../core/settings_values.h"
-#include "../host/saver_window.h"
-#include "../win32/scoped_handles.h"
+#include "core/random.h"
+#include "core/settings_values.h"
+#include "host/saver_window.h"
+#include "win32/scoped_handles.h"
 #include "backgrounds.h"
 #include "fog_engine.h"
 #include "fog_worker.h"

@@ -1,6 +1,6 @@
 // LoadSettings and SaveSettings: the seven settings under HKCU\SOFTWARE\Zorv,
 // each a 4-byte REG_DWORD, read and written in a fixed order.
-#include "../core/settings_values.h"
+#include "core/settings_values.h"
 #include "fog_engine.h"
 
 #include <cstring>

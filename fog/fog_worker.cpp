@@ -1,13 +1,13 @@
 // FogWorker: the animation thread. Each cycle waits Delay milliseconds on
 // the stop event, repaints the background when Timeout seconds have
 // passed, and draws one puff through a device context taken for it alone.
-#include "../core/fog_cycle.h"
-#include "../core/random.h"
+#include "core/fog_cycle.h"
+#include "core/random.h"
 #include "fog_engine.h"
 #include "fog_saver_proc.h"
 #include "fog_worker.h"
-#include "../win32/processor_features.h"
-#include "../win32/scoped_handles.h"
+#include "win32/processor_features.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 

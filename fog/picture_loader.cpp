@@ -17,9 +17,9 @@
 #include <new>
 #include <string>
 
-#include "../core/area_reducer.h"
-#include "../core/picture_readers.h"
-#include "../win32/library_entry.h"
+#include "pictures/area_reducer.h"
+#include "pictures/picture_readers.h"
+#include "win32/library_entry.h"
 
 namespace {
 

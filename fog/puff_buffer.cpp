@@ -3,9 +3,9 @@
 // touched twice per puff instead of once or twice per point.
 #include <windows.h>
 
-#include "../core/fog_buffer.h"
-#include "../win32/processor_features.h"
-#include "../win32/scoped_handles.h"
+#include "core/fog_buffer.h"
+#include "win32/processor_features.h"
+#include "win32/scoped_handles.h"
 #include "fog_engine.h"
 
 namespace {

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "../core/image_list.h"
-#include "../core/random.h"
-#include "../core/settings_values.h"
-#include "../win32/monitors.h"
-#include "../win32/scoped_handles.h"
+#include "core/image_list.h"
+#include "core/random.h"
+#include "core/settings_values.h"
+#include "win32/monitors.h"
+#include "win32/scoped_handles.h"
 #include "fog_engine.h"
 #include "picture_loader.h"
 

@@ -4,7 +4,7 @@
 // shell's AutoPlay question, then DefWindowProcA.
 #include <optional>
 
-#include "../core/cursor_distance.h"
+#include "core/cursor_distance.h"
 #include "host_state.h"
 #include "password.h"
 #include "saver_window.h"

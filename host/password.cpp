@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "../win32/scoped_handles.h"
+#include "win32/scoped_handles.h"
 #include "host_state.h"
-#include "../win32/library_entry.h"
+#include "win32/library_entry.h"
 #include "saver_window.h"
 
 TickCountSource verifyTickCount = GetTickCount;

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "core/fogpuff_tool.h"
+#include "lab/fogpuff_tool.h"
 #include "fog/fog_engine.h"
 #include "win32/processor_features.h"
 

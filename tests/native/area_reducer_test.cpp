@@ -1,4 +1,4 @@
-#include "area_reducer.h"
+#include "pictures/area_reducer.h"
 
 #include <gtest/gtest.h>
 

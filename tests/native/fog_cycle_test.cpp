@@ -1,6 +1,6 @@
 // The worker's refresh test, at the edges of whole seconds and across the
 // tick counter's wrap.
-#include "fog_cycle.h"
+#include "core/fog_cycle.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "picture_fuzz_entry.h"
+#include "pictures/fuzz/picture_fuzz_entry.h"
 #include "picture_test_support.h"
 
 namespace {

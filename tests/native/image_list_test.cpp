@@ -1,4 +1,4 @@
-#include "image_list.h"
+#include "core/image_list.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "random.h"
+#include "core/random.h"
 
 using namespace std::string_literals;
 

@@ -1,4 +1,4 @@
-#include "jpeg_reader.h"
+#include "pictures/jpeg_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "jpeg_entropy.h"
+#include "pictures/jpeg_entropy.h"
 #include "picture_test_support.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "picture_stream.h"
+#include "pictures/picture_stream.h"
 
 inline std::vector<uint8_t> FileBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);

@@ -5,10 +5,10 @@
 
 #include <limits>
 
-#include "fog_puff.h"
-#include "pixel_surface.h"
+#include "core/fog_puff.h"
+#include "lab/pixel_surface.h"
 #include "puff_test_support.h"
-#include "random.h"
+#include "core/random.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // (The screen copy of mode 0 is the layout test's.)
 #include "fog/backgrounds.h"
 #include "fog/fog_engine.h"
-#include "fog_test_window.h"
+#include "tests/win/worker/fog_test_window.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "tests/win/support/test_support.h"
 
 // Waits until the dialog's thread has handled all the input so far: the
 // pause lets queued input reach it, the round trips return once it waits.

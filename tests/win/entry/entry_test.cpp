@@ -5,7 +5,7 @@
 // runnable mode, or a preview without a parent it can use, end at once with
 // exit code -1. (A password change outside the 95/98 family is among the
 // password tests.)
-#include "dialog_driver.h"
+#include "tests/win/config_dialog/dialog_driver.h"
 #include "host/saver_window.h"
 
 namespace {

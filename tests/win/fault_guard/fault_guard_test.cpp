@@ -12,7 +12,7 @@
 
 #include "host/fault_guard.h"
 #include "host/host_state.h"
-#include "test_support.h"
+#include "tests/win/support/test_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "config_ui/images_dialog.h"
 #include "core/image_list.h"
-#include "dialog_driver.h"
+#include "tests/win/config_dialog/dialog_driver.h"
 #include "resources/resource.h"
 
 namespace {

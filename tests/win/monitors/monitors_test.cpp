@@ -8,7 +8,7 @@
 
 #include "fog/backgrounds.h"
 #include "fog/fog_engine.h"
-#include "fog_test_window.h"
+#include "tests/win/worker/fog_test_window.h"
 #include "win32/dpi_awareness.h"
 #include "win32/library_entry.h"
 #include "win32/monitors.h"

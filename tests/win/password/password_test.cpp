@@ -2,7 +2,7 @@
 // 98: in process (RunSaver on a thread, with the provider's double beside
 // this program) and end to end (copies of zorv.scr beside the doubles).
 // The doubles note under kRecords how they were loaded and called.
-#include "saver_harness.h"
+#include "tests/win/saver_window/saver_harness.h"
 
 #include <shlwapi.h>
 

@@ -10,7 +10,7 @@
 #include "fog/picture_preparer.h"
 #include "host/host_state.h"
 #include "host/saver_window.h"
-#include "fog_test_window.h"
+#include "tests/win/worker/fog_test_window.h"
 #include "large_pictures.h"
 
 namespace {

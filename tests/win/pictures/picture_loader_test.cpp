@@ -7,9 +7,9 @@
 #include <cstring>
 #include <fstream>
 
-#include "core/bmp_file.h"
+#include "lab/bmp_file.h"
 #include "fog/picture_loader.h"
-#include "fog_test_window.h"
+#include "tests/win/worker/fog_test_window.h"
 #include "large_pictures.h"
 
 namespace {

@@ -4,9 +4,9 @@
 // buffer kernels of the i686 build (x87 and SSE2) against the straightforward
 // puff: the saver picks one by what the processor and the system allow, and
 // either must draw the same bytes.
-#include "../../native/puff_test_support.h"
+#include "tests/native/puff_test_support.h"
 #include "fog/fog_engine.h"
-#include "fog_test_window.h"
+#include "tests/win/worker/fog_test_window.h"
 #include "win32/processor_features.h"
 
 namespace {

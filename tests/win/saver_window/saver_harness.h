@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "host/host_state.h"
-#include "test_support.h"
+#include "tests/win/support/test_support.h"
 
 // An expected result kAny is not compared; a recorded one is not answered
 // yet. `running`: the system's saver-running state as the message came.

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fog/fog_engine.h"
-#include "test_support.h"
+#include "tests/win/support/test_support.h"
 
 namespace {
 

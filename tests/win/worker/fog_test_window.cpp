@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/bmp_file.h"
+#include "lab/bmp_file.h"
 #include "fog/fog_engine.h"
 #include "fog/fog_saver_proc.h"
 #include "host/host_state.h"

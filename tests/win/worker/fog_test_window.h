@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "core/pixel_surface.h"
+#include "lab/pixel_surface.h"
 #include "core/settings_values.h"
-#include "test_support.h"
+#include "tests/win/support/test_support.h"
 #include "win32/scoped_handles.h"
 
 struct FogWindowLog {

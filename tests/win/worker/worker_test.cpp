@@ -4,8 +4,8 @@
 // precision they rely on, and every close ends the worker.
 #include <float.h>
 
-#include "../../native/puff_test_support.h"
-#include "bmp_file.h"
+#include "tests/native/puff_test_support.h"
+#include "lab/bmp_file.h"
 #include "fog/fog_engine.h"
 #include "fog/fog_saver_proc.h"
 #include "fog_test_window.h"

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "fog_puff.h"
+#include "core/fog_puff.h"
 
 class PixelSurface {
 public:

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "bmp_file.h"
-#include "random.h"
+#include "core/random.h"
 
 const char kFogPuffUsage[] =
     "usage: fogpuff IN.bmp OUT.bmp --path pixels|buffer --x X --y Y --radius R\n"

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "area_reducer.h"
-#include "picture_readers.h"
+#include "pictures/area_reducer.h"
+#include "pictures/picture_readers.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "fog_buffer.h"
-#include "random.h"
-#include "trig.h"
+#include "core/fog_buffer.h"
+#include "core/random.h"
+#include "core/trig.h"
 
 inline void ReferencePuffBuffer(uint8_t* buffer, const PuffSquare& square, const PuffSettings& settings, int32_t radius) {
     if (radius <= 0) return;
