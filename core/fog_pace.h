@@ -5,24 +5,24 @@
 // Every blended point loses a little brightness (the mean of two bytes is
 // rounded down), so a picture fogged long enough goes dark. Drawn flat out
 // on a processor of today, the default puffs halve a screen's brightness
-// within half a minute. At the default settings about 40,000 puffs a
-// megapixel halve it on any screen (bench/fog_pace_bench), so 125 puffs a
-// second a megapixel give a half-life of about five minutes (4.2 to 5.9
-// from a 152x112 preview to 3840x2160): a haze that gathers while one
-// watches, which a refresh period of a few minutes renews.
+// within half a minute. At the default settings 23,000 to 28,000 puffs a
+// megapixel halve a photograph's brightness on screens from 400x300 to
+// 3840x2160 (bench/fog_pace_bench), so 100 puffs a second a megapixel give
+// a half-life of about four minutes (3.8 to 4.6; 5 in a preview): a haze
+// that gathers while one watches, which a refresh period of a few minutes
+// renews.
 #pragma once
 
 #include <cstdint>
 
-constexpr uint32_t kPuffsPerSecondPerMegapixel = 125;
+constexpr uint32_t kPuffsPerSecondPerMegapixel = 100;
 
-// A puff reaches up to twice its radius from its centre. In a window only
-// a few puffs wide (a display-settings preview) most of each puff lands
-// outside, and the same puffs a megapixel would take eight times as long
-// to show there; such a window is therefore paced as a square this many
-// of the largest radii wide (400 pixels at the default Ray of 50), which
-// brings a preview's half-life to a screen's.
-constexpr int32_t kPaceFloorRays = 8;
+// In a window only a few puffs wide (a display-settings preview) much of
+// each puff lands outside, and the same puffs a megapixel would take
+// nearly twice as long to show there; such a window is paced as a square this
+// many of the largest radii wide (150 pixels at the default Ray of 50),
+// which keeps a preview's half-life within a third of a screen's.
+constexpr int32_t kPaceFloorRays = 3;
 
 // The area, in pixels, that sets the pace of a window of this size whose
 // puffs have radii below `ray`.
