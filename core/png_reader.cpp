@@ -5,7 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "inflater.h"
+#define ZLIB_CONST
+#include <zlib.h>
 
 namespace {
 
@@ -38,9 +39,9 @@ uint32_t UpdateCrc(uint32_t crc, const uint8_t* bytes, size_t count) {
     return crc;
 }
 
-// The file's chunks, read through a buffer; to the inflater, the data of
-// the run of image-data chunks as one stream.
-class PngChunks : public CompressedInput {
+// The file's chunks, read through a buffer; to the image data's stream,
+// the data of the run of image-data chunks a piece at a time.
+class PngChunks {
 public:
     explicit PngChunks(ByteSource& source) : source_(source), buffer_(kBufferBytes) {}
 
@@ -71,7 +72,9 @@ public:
         }
         return true;
     }
-    size_t NextPiece(const uint8_t** bytes) override {
+    // Points `bytes` at the next piece of image data and gives its length;
+    // 0 once the run of image-data chunks ends or cannot be read.
+    size_t NextPiece(const uint8_t** bytes) {
         while (left_ == 0) {
             if (imageDataEnded_ || failed_) return 0;
             if (!SkipCrc() || !NextChunk()) {
@@ -145,6 +148,66 @@ private:
     size_t at_ = 0, end_ = 0;
     uint32_t length_ = 0, type_ = 0, left_ = 0, crc_ = 0;
     bool imageDataEnded_ = false, failed_ = false;
+};
+
+// The image data's zlib stream, inflated on demand: the caller asks for a
+// row's bytes at a time, and zlib holds no more than its 32 KB window.
+class ImageData {
+public:
+    explicit ImageData(PngChunks& chunks) : chunks_(chunks) { failed_ = inflateInit(&stream_) != Z_OK; }
+    ~ImageData() { inflateEnd(&stream_); }
+    // Exactly `count` bytes into `into`; false when the data is damaged or
+    // ends before them (and from then on).
+    bool Read(uint8_t* into, size_t count) {
+        if (failed_ || ended_) return Fail();
+        stream_.next_out = into;
+        stream_.avail_out = static_cast<uInt>(count);
+        while (stream_.avail_out) {
+            if (!stream_.avail_in && !Refill()) return Fail();
+            const int result = inflate(&stream_, Z_NO_FLUSH);
+            if (result == Z_STREAM_END) {
+                ended_ = true;
+                return stream_.avail_out == 0 || Fail();
+            }
+            if (result != Z_OK && result != Z_BUF_ERROR) return Fail();
+        }
+        return true;
+    }
+    // True when the stream ends here, after what was read: nothing more
+    // comes out of it and its check matches (zlib checks it on the way).
+    bool Finish() {
+        uint8_t more;
+        while (!ended_ && !failed_) {
+            stream_.next_out = &more;
+            stream_.avail_out = 1;
+            if (!stream_.avail_in && !Refill()) return Fail();
+            const int result = inflate(&stream_, Z_NO_FLUSH);
+            if (stream_.avail_out == 0 || (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR))
+                return Fail();
+            ended_ = result == Z_STREAM_END;
+        }
+        return !failed_;
+    }
+
+    ImageData(const ImageData&) = delete;
+    ImageData& operator=(const ImageData&) = delete;
+
+private:
+    bool Fail() {
+        failed_ = true;
+        return false;
+    }
+    bool Refill() {
+        const uint8_t* piece = nullptr;
+        const size_t size = chunks_.NextPiece(&piece);
+        stream_.next_in = piece;
+        stream_.avail_in = static_cast<uInt>(size);
+        return size != 0;
+    }
+
+    PngChunks& chunks_;
+    z_stream stream_ = {};
+    bool failed_ = false, ended_ = false;
 };
 
 struct Format {
@@ -243,7 +306,7 @@ void ToPixels(const Format& format, const uint8_t* row, uint32_t width, const ui
 // `rows` rows of `width` pixels (one picture, or one pass of an interlaced
 // one), each handed to `use` with its number; use returns false to stop.
 template <class Use>
-PictureRead ReadRows(Inflater& inflater, const Format& format, uint32_t width, uint32_t rows, const uint32_t* palette,
+PictureRead ReadRows(ImageData& data, const Format& format, uint32_t width, uint32_t rows, const uint32_t* palette,
                      Use use) {
     if (!width || !rows) return PictureRead::Decoded;  // an empty pass has no bytes at all
     const size_t rowBytes = static_cast<size_t>(format.RowBytes(width));
@@ -251,7 +314,7 @@ PictureRead ReadRows(Inflater& inflater, const Format& format, uint32_t width, u
     std::vector<uint8_t> previous(rowBytes + 1), current(rowBytes + 1);  // a filter byte, then the row
     std::vector<uint32_t> pixels(width);
     for (uint32_t y = 0; y < rows; ++y) {
-        if (!inflater.Read(current.data(), current.size()) ||
+        if (!data.Read(current.data(), current.size()) ||
             !Unfilter(current[0], current.data() + 1, previous.data() + 1, rowBytes, step))
             return PictureRead::Unsupported;
         ToPixels(format, current.data() + 1, width, palette, pixels.data());
@@ -262,7 +325,7 @@ PictureRead ReadRows(Inflater& inflater, const Format& format, uint32_t width, u
 }
 
 // The seven passes gathered into the whole picture, then handed on.
-PictureRead ReadInterlaced(Inflater& inflater, const Format& format, const uint32_t* palette, RowSink& sink) {
+PictureRead ReadInterlaced(ImageData& data, const Format& format, const uint32_t* palette, RowSink& sink) {
     static const struct {
         uint32_t left, top, across, down;
     } kPasses[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
@@ -276,7 +339,7 @@ PictureRead ReadInterlaced(Inflater& inflater, const Format& format, const uint3
             for (uint32_t x = 0; x < columns; ++x) to[size_t{x} * pass.across] = pixels[x];
             return true;
         };
-        const PictureRead read = ReadRows(inflater, format, columns, rows, palette, place);
+        const PictureRead read = ReadRows(data, format, columns, rows, palette, place);
         if (read != PictureRead::Decoded) return read;
     }
     for (uint32_t y = 0; y < height; ++y)
@@ -318,11 +381,11 @@ PictureRead ReadPng(ByteSource& source, RowSink& sink) {
     if (format.interlaced && uint64_t{format.width} * format.height * 4 > kMaxInterlacedBytes)
         return PictureRead::Unsupported;
     if (!sink.Start(format.width, format.height)) return PictureRead::Stopped;
-    Inflater inflater(chunks);
+    ImageData data(chunks);
     const PictureRead read = format.interlaced
-                                 ? ReadInterlaced(inflater, format, palette, sink)
-                                 : ReadRows(inflater, format, format.width, format.height, palette,
+                                 ? ReadInterlaced(data, format, palette, sink)
+                                 : ReadRows(data, format, format.width, format.height, palette,
                                             [&](uint32_t, const uint32_t* pixels) { return sink.Row(pixels); });
     if (read != PictureRead::Decoded) return read;
-    return inflater.Finish() && chunks.ImageDataEndsWell() ? PictureRead::Decoded : PictureRead::Unsupported;
+    return data.Finish() && chunks.ImageDataEndsWell() ? PictureRead::Decoded : PictureRead::Unsupported;
 }

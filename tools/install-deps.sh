@@ -1,5 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, when it is missing. Debian only.
+#   tools/install-deps.sh                what ./test and ./run need
+#   tools/install-deps.sh --fuzz         and clang with libFuzzer (tools/fuzz.sh)
+#   tools/install-deps.sh --conformance  and the Debian packages that ship
+#                                        test pictures (tools/conformance.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -7,6 +11,8 @@ packages=(
   cmake ninja-build g++ make
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
+  # The PNG reader's inflater, for each build: the mingw one is a static libz.a.
+  zlib1g-dev libz-mingw-w64-dev
   wine wine32:i386
   # Wine's 32-bit side sees several monitors only through Xinerama, which
   # Debian's Wine merely recommends; xrandr cuts the test screen into monitors.
@@ -14,6 +20,15 @@ packages=(
   xvfb xauth x11-utils x11-xserver-utils
   imagemagick
 )
+for group in "$@"; do
+  case $group in
+  --fuzz) packages+=(clang libclang-rt-dev) ;;
+  --conformance)
+    packages+=(gdk-pixbuf-tests imagemagick-6-doc libsdl2-image-tests golang-golang-x-image-dev
+               librust-jpeg-decoder-dev) ;;
+  *) echo "usage: $0 [--fuzz] [--conformance]" >&2; exit 2 ;;
+  esac
+done
 
 # Installs those of the given packages that are missing.
 install_missing() {

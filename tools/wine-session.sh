@@ -5,10 +5,12 @@
 # for the whole run so that every Wine process after the first is quick.
 
 # On a machine that runs no 32-bit programs, Wine is its 64-bit loader.
+ZORV_WINE64_DIR=""
 if [ "$("$(dirname "${BASH_SOURCE[0]}")/windows-test-arch.sh")" = x86_64 ]; then
+  ZORV_WINE64_DIR=$(realpath "$(dirname "${BASH_SOURCE[0]}")/wine64")
   case ":$PATH:" in
-  *":$(realpath "$(dirname "${BASH_SOURCE[0]}")/wine64"):"*) ;;
-  *) export PATH="$(realpath "$(dirname "${BASH_SOURCE[0]}")/wine64"):$PATH" ;;
+  *":$ZORV_WINE64_DIR:"*) ;;
+  *) export PATH="$ZORV_WINE64_DIR:$PATH" ;;
   esac
 fi
 
@@ -48,15 +50,19 @@ wine_session_start() {
 # starts one in DIR the first time and prints the exports to reach it.
 wine_session_keep() {
   local dir=$1
-  if [ -f "$dir/env" ] && kill -0 "$(cat "$dir/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
-    cat "$dir/env"
-    return
+  if ! { [ -f "$dir/env" ] && kill -0 "$(cat "$dir/xvfb.pid" 2>/dev/null)" 2>/dev/null; }; then
+    wine_session_start "$dir" "${2:-1024x768x24}" >/dev/null 2>&1
+    trap - EXIT
+    echo "$ZORV_XVFB_PID" >"$WINEPREFIX/../xvfb.pid"
+    printf 'export DISPLAY=%s WINEPREFIX=%s WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="\n' \
+      "$DISPLAY" "$WINEPREFIX" >"$WINEPREFIX/../env"
   fi
-  wine_session_start "$dir" "${2:-1024x768x24}" >/dev/null 2>&1
-  trap - EXIT
-  echo "$ZORV_XVFB_PID" >"$WINEPREFIX/../xvfb.pid"
-  printf 'export DISPLAY=%s WINEPREFIX=%s WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="\n' \
-    "$DISPLAY" "$WINEPREFIX" | tee "$WINEPREFIX/../env"
+  cat "$dir/env"
+  # The caller's shell runs Wine through tools/wine-run: it needs the
+  # 64-bit launcher first on its PATH as much as this script did.
+  if [ -n "$ZORV_WINE64_DIR" ]; then
+    printf 'case ":$PATH:" in *":%s:"*) ;; *) export PATH="%s:$PATH" ;; esac\n' "$ZORV_WINE64_DIR" "$ZORV_WINE64_DIR"
+  fi
 }
 
 # Sessions with several monitors or a scaled display, for the tests that
