@@ -287,11 +287,15 @@ double MeanBrightness(HWND window) {
     return sum / (765.0 * client.right * client.bottom);
 }
 
-double ProcessorSeconds() {
+double Seconds(const FILETIME& time) { return (static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7; }
+
+// Processor time of the whole process, or of one of its threads.
+double ProcessorSeconds(HANDLE thread = nullptr) {
     FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto seconds = [](const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7; };
-    return seconds(kernel) + seconds(user);
+    if (thread ? !GetThreadTimes(thread, &created, &exited, &kernel, &user)
+               : !GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    return Seconds(kernel) + Seconds(user);
 }
 
 DWORD WINAPI RunSaverIn(LPVOID parent) { return static_cast<DWORD>(RunSaver(static_cast<HWND>(parent))); }
@@ -320,18 +324,23 @@ void MeasurePace(const std::string& picture, double seconds, bool preview) {
         window = preview ? FindWindowExA(parent, nullptr, kSaverClassName, nullptr) : FindSaverWindow();
         return window && theFog.BackgroundPainted;
     }, 20000);
-    PumpMessagesFor(500);
-    const double brightness = MeanBrightness(window), processor = ProcessorSeconds(), start = NowMs();
+    double brightness = -1;
+    PumpUntil([&] { return (brightness = MeanBrightness(window)) >= 0; }, 5000);
+    const HANDLE worker = theFog.WorkerThread;
+    const double processor = ProcessorSeconds(), working = ProcessorSeconds(worker), start = NowMs();
     const uint32_t puffs = PuffsDrawn();
     PumpMessagesFor(static_cast<DWORD>(seconds * 1000));
     const double elapsed = (NowMs() - start) / 1000, used = ProcessorSeconds() - processor;
-    const double later = MeanBrightness(window), drawn = PuffsDrawn() - puffs;
+    const double workerUsed = ProcessorSeconds(worker) - working, drawn = PuffsDrawn() - puffs;
+    double later = -1;
+    PumpUntil([&] { return (later = MeanBrightness(window)) >= 0; }, 5000);
     RECT client = {};
     GetClientRect(window, &client);
     std::printf("fog pace, defaults, %ldx%ld: %.0f puffs/s, brightness half-life %.0f s, CPU %.1f%% of one core "
-                "(%s; brightness %.3f to %.3f in %.0f s, extrapolated)\n",
+                "(%s; the worker %.1f%%; brightness %.3f to %.3f in %.0f s, extrapolated)\n",
                 client.right, client.bottom, drawn / elapsed, elapsed * (brightness / 2) / (brightness - later),
-                100 * used / elapsed, preview ? "preview" : "full screen", brightness, later, elapsed);
+                100 * used / elapsed, preview ? "preview" : "full screen", 100 * workerUsed / elapsed, brightness, later,
+                elapsed);
     std::fflush(stdout);
     PostMessageA(window, WM_CLOSE, 0, 0);
     while (MsgWaitForMultipleObjects(1, &loop, FALSE, 20000, QS_ALLINPUT) != WAIT_OBJECT_0) PumpMessagesFor(0);
