@@ -11,9 +11,17 @@
 #include "../host/host_state.h"
 #include "../resources/resource.h"
 #include "config_preview.h"
+#include "dialog_bitmaps.h"
 #include "images_dialog.h"
 
 namespace {
+
+// Posted after a change of scale, once the system has rescaled the
+// controls, where it does.
+constexpr UINT RefitBitmaps = RefreshPreview + 1;
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0  // Windows 8.1 and later
+#endif
 
 const char kLoadErrorText[] = "Error loading ZORV's parameters.\nChoose OK to store a new configuration";
 const char kDialogCaption[] = "ZORV 2.0";
@@ -52,6 +60,23 @@ const ModeButton kModeButtons[] = {
     {IDC_CONFIG_MODE_DESKTOP, DesktopBackground},
     {IDC_CONFIG_MODE_RANDOM, RandomImage},
 };
+
+// Exactly one mode button shows checked: a click on an auto radio button
+// clears the others of its group but passes over disabled ones, such as the
+// screen image's on the NT family, which still shows a stored mode 0.
+void ShowMode(HWND dialog, int32_t mode) {
+    for (const ModeButton& button : kModeButtons)
+        SendDlgItemMessageA(dialog, button.id, BM_SETCHECK, button.mode == mode ? BST_CHECKED : BST_UNCHECKED, 0);
+    EnableWindow(GetDlgItem(dialog, IDC_CONFIG_IMAGES), mode == RandomImage);
+}
+
+// A stored mode that no button stands for gives way to the one a fresh
+// installation has on this system.
+int32_t ShownMode(int32_t mode) {
+    for (const ModeButton& button : kModeButtons)
+        if (button.mode == mode) return mode;
+    return theFog.IsNT ? LoadDefaults::BackgroundModeOnNT : LoadDefaults::BackgroundModeOn9x;
+}
 
 int32_t Clamp(int32_t value, SettingRange range) {
     return value < range.low ? range.low : value > range.high ? range.high : value;
@@ -93,9 +118,8 @@ void ShowSettings(HWND dialog) {
 
     Check(dialog, IDC_CONFIG_MIXPIX, theFog.MixPix == 1);
     if (theFog.IsNT) EnableWindow(GetDlgItem(dialog, IDC_CONFIG_MODE_SCREEN), FALSE);
-    for (const ModeButton& button : kModeButtons)
-        if (theFog.BackgroundMode == button.mode) Check(dialog, button.id, true);
-    if (theFog.BackgroundMode == RandomImage) EnableWindow(GetDlgItem(dialog, IDC_CONFIG_IMAGES), TRUE);
+    theFog.BackgroundMode = ShownMode(theFog.BackgroundMode);
+    ShowMode(dialog, theFog.BackgroundMode);
 
     SendDlgItemMessageA(dialog, IDC_CONFIG_REFRESH_SPIN, UDM_SETRANGE, 0,
                         MAKELPARAM(kRefreshSecondsRange.high, kRefreshSecondsRange.low));
@@ -114,6 +138,7 @@ INT_PTR OnInitDialog(HWND dialog) {
     if (theFog.LoadSettings(dialog, dialog) != ERROR_SUCCESS)
         MessageBoxA(nullptr, kLoadErrorText, kDialogCaption, MB_ICONERROR);
     ShowSettings(dialog);
+    FitDialogBitmaps(dialog);
     return TRUE;
 }
 
@@ -142,7 +167,7 @@ INT_PTR OnCancel(HWND dialog) {
 
 INT_PTR OnBackgroundMode(HWND dialog, int32_t mode) {
     theFog.BackgroundMode = mode;
-    EnableWindow(GetDlgItem(dialog, IDC_CONFIG_IMAGES), mode == RandomImage);
+    ShowMode(dialog, mode);
     SendMessageA(dialog, RefreshPreview, 0, 0);
     return TRUE;
 }
@@ -227,6 +252,27 @@ INT_PTR OnRefreshPreview(HWND dialog) {
     return FALSE;
 }
 
+// A move to a monitor of another scale, on systems that scale per monitor.
+// The default handling goes on after this: it rescales the controls and the
+// font where the system does that for dialogs, and the pictures follow.
+INT_PTR OnDpiChanged(HWND dialog, LPARAM lParam) {
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(dialog, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageA(dialog, RefitBitmaps, 0, 0);
+    return FALSE;
+}
+
+INT_PTR OnRefitBitmaps(HWND dialog) {
+    FitDialogBitmaps(dialog);
+    return TRUE;
+}
+
+INT_PTR OnDestroy(HWND dialog) {
+    ReleaseDialogBitmaps(dialog);
+    return FALSE;
+}
+
 }  // namespace
 
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -237,6 +283,9 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_COMMAND:           return OnCommand(dialog, wParam);
     case WM_HSCROLL:           return OnSliderScroll(dialog, wParam, lParam);
     case RefreshPreview:       return OnRefreshPreview(dialog);
+    case WM_DPICHANGED:        return OnDpiChanged(dialog, lParam);
+    case RefitBitmaps:         return OnRefitBitmaps(dialog);
+    case WM_DESTROY:           return OnDestroy(dialog);
     default:                   return FALSE;
     }
 }

@@ -1,11 +1,10 @@
 #include "saver_main.h"
 
-#include <commctrl.h>
-
 #include "../config_ui/config_dialog.h"
 #include "../core/command_line.h"
 #include "../resources/resource.h"
 #include "../win32/processor_features.h"
+#include "../win32/common_controls.h"
 #include "../win32/dpi_awareness.h"
 #include "fault_guard.h"
 #include "host_state.h"
@@ -79,9 +78,7 @@ int PrepareConfigDialog(HINSTANCE) { return 1; }
 
 int RunConfigure(HWND parent) {
     if (!PrepareConfigDialog(host.instance)) return 0;
-    // The dialog's sliders and spin control are common controls; this call
-    // registers them on every version of the library, the first included.
-    InitCommonControls();
+    InitDialogControls();
     return static_cast<int>(DialogBoxParamA(host.instance, MAKEINTRESOURCEA(IDD_CONFIG), parent,
                                             ConfigDialogProc, 0));
 }

@@ -9,6 +9,7 @@
 #include "config_ui/config_dialog.h"
 #include "config_ui/images_dialog.h"
 #include "dialog_driver.h"
+#include "dialog_pictures.h"
 #include "fog/fog_engine.h"
 #include "resources/resource.h"
 
@@ -48,9 +49,11 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkO
         {{5, 150, 1, 30, 1, 0, kOff}, "5 50 30 2000 xoxoo --- []", "5 50 30 2000 oooxx -EE [60]", "1 150 0 30 2 1 90 "},
         {{3, 120, 0, 20}, "3 20 20 2000 ooxoo --- []", "3 20 20 2000 xooxx -EE [60]", "1 120 1 20 2 1 90 "},
         {{3, 117, 0, 100, 2, 1500, 60}, "3 17 100 500 oooxx -EE [60]", "3 17 100 500 xooxo -E- [60]", nullptr},
-        // The disabled screen radio keeps its check: the platform's group
-        // logic passes over disabled buttons.
-        {{10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]", "10 100 55 1750 xxoxo -E- [30]", nullptr},
+        // A stored screen image mode checks the disabled screen radio; another
+        // mode clears it, though the platform's group logic passes over it.
+        {{10, 200, 0, 55, 0, 250, 30}, "10 100 55 1750 oxoox --E [30]", "10 100 55 1750 xooxo -E- [30]", nullptr},
+        // A mode no radio stands for shows, and is, the platform's default.
+        {{4, 100, 0, 40, 7, 0, kOff}, "4 0 40 2000 ooxoo --- []", "4 0 40 2000 xooxx -EE [60]", "1 100 1 40 2 1 90 "},
     };
     for (const auto& c : cases) {
         DeleteSettingsKey();
@@ -231,6 +234,102 @@ TEST_F(ConfigDialogTest, TabAndMnemonicsFollowTheReadingOrder) {
         EXPECT_EQ(d.reached, reached) << d.resource << ": Alt+ " << d.letters;
         Close(IDCANCEL);
     }
+}
+
+// The module whose code runs a window class: the classic one of the
+// system, or a version of the common controls library.
+std::string ProcedureModule(WNDPROC procedure) {
+    MEMORY_BASIC_INFORMATION memory = {};
+    VirtualQuery(reinterpret_cast<void*>(procedure), &memory, sizeof memory);
+    char name[MAX_PATH] = {};
+    GetModuleFileNameA(static_cast<HMODULE>(memory.AllocationBase), name, sizeof name);
+    return name;
+}
+
+std::string ControlsModules(HWND dialog) {
+    std::string modules;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[64] = {};
+        GetClassNameA(child, name, sizeof name);
+        modules += std::string(name) + " " +
+                   ProcedureModule(reinterpret_cast<WNDPROC>(GetClassLongPtrW(child, GCLP_WNDPROC))) + "\n";
+    }
+    return modules;
+}
+
+// Under the manifest's dependency on the sixth common controls, every
+// control of the error box and both dialogs is that library's, buttons and
+// static controls as much as the sliders: the library that draws them in
+// the system's visual style. Without it they are the system's classic ones.
+TEST_F(ConfigDialogTest, EveryControlIsTheStyledLibrarys) {
+    WNDCLASSW slider = {};
+    ASSERT_TRUE(GetClassInfoW(nullptr, L"msctls_trackbar32", &slider));
+    const std::string library = ProcedureModule(slider.lpfnWndProc);
+    auto fromLibrary = [&](HWND window) {
+        std::string expected;
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            char name[64] = {};
+            GetClassNameA(child, name, sizeof name);
+            expected += std::string(name) + " " + library + "\n";
+        }
+        return expected;
+    };
+    WriteSettings({5, 150});  // a partial set: the error box comes first
+    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
+    EXPECT_EQ(fromLibrary(dialog), ControlsModules(dialog)) << "the error box";
+    SendDlgItemMessageA(dialog, IDOK, BM_CLICK, 0, 0);
+    ASSERT_TRUE(dialog = WaitForDialog(threadId, nullptr, dialog));
+    EXPECT_EQ(fromLibrary(dialog), ControlsModules(dialog)) << "the configuration dialog";
+    PostMessageA(dialog, WM_COMMAND, IDC_CONFIG_IMAGES, 0);
+    HWND images = WaitForDialog(threadId, dialog);
+    ASSERT_TRUE(images);
+    EXPECT_EQ(fromLibrary(images), ControlsModules(images)) << "the images dialog";
+    PostMessageA(images, WM_COMMAND, IDCANCEL, 0);
+    Settle(dialog, 300);
+    Close(IDCANCEL);
+}
+
+// Both pictures fill their controls in their own proportions: the drawing
+// itself where the control has its size, else a smooth enlargement or
+// reduction, with shades the drawing lacks (repeated or dropped pixels add
+// none). A change of scale, with the controls enlarged by half as the
+// system does it for dialogs, moves the dialog to the rectangle offered and
+// fits the pictures again.
+TEST_F(ConfigDialogTest, PicturesFillTheirControlsAndFollowAChangeOfScale) {
+    ASSERT_TRUE(Open(IDD_CONFIG, ConfigDialogProc));
+    auto expectFitted = [](const std::vector<ShownPicture>& pictures, const char* when) {
+        ASSERT_EQ(2u, pictures.size()) << when;
+        for (const ShownPicture& p : pictures) {
+            EXPECT_TRUE(FillsItsControl(p)) << when << ": " << Describe(p);
+            const bool asDrawn = p.image.cx == p.drawn.cx && p.image.cy == p.drawn.cy;
+            EXPECT_TRUE(asDrawn ? p.imageColours == p.drawnColours : p.imageColours > p.drawnColours)
+                << when << ": " << Describe(p);
+        }
+    };
+    const std::vector<ShownPicture> before = ShownPictures(dialog);
+    expectFitted(before, "opened");
+
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+        RECT rect = {};
+        GetWindowRect(child, &rect);
+        SetWindowPos(child, nullptr, 0, 0, (rect.right - rect.left) * 3 / 2, (rect.bottom - rect.top) * 3 / 2,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    RECT offered = {};
+    GetWindowRect(dialog, &offered);
+    OffsetRect(&offered, 40, 30);
+    offered.right += 100, offered.bottom += 50;
+    SendMessageA(dialog, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&offered));
+    Settle(dialog);
+    RECT now = {};
+    GetWindowRect(dialog, &now);
+    EXPECT_TRUE(EqualRect(&offered, &now)) << now.left << "," << now.top << " " << now.right << "," << now.bottom;
+    const std::vector<ShownPicture> after = ShownPictures(dialog);
+    expectFitted(after, "rescaled");
+    for (size_t i = 0; i < after.size() && i < before.size(); ++i)
+        EXPECT_NEAR(before[i].image.cx * 3 / 2, after[i].image.cx, 2) << Describe(after[i]);
+    Close(IDCANCEL);
 }
 
 }  // namespace

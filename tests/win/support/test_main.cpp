@@ -1,18 +1,17 @@
 // main() of every test program that runs under Wine.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #include "host/host_state.h"
+#include "win32/common_controls.h"
 #include "win32/processor_features.h"
 
 int main(int argc, char** argv) {
     SetDoublePrecision();
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
-    InitCommonControlsEx(&controls);
+    InitDialogControls();
     host.instance = GetModuleHandleA(nullptr);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
