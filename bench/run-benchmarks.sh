@@ -8,12 +8,25 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dist=$(realpath "${1:-dist}")
-for program in fogpuff_bench fogpuff_bench.exe jpeg_bench jpeg_bench.exe; do
+for program in fogpuff_bench fog_pace_bench fogpuff_bench.exe jpeg_bench jpeg_bench.exe; do
   [ -f "$dist/$program" ] || { echo "run-benchmarks: $dist/$program is missing; build first (tools/build.sh)" >&2; exit 1; }
 done
 
 echo "== native: the buffer path's puff in memory"
 "$dist/fogpuff_bench"
+
+echo
+echo "== native: the puffs that halve a photograph's brightness, and the fog's pace on each size"
+# A photograph that a Debian package ships (2268x1512), for want of one of our own.
+photograph=$(ls /usr/share/cargo/registry/jpeg-decoder-*/benches/large_image.jpg 2>/dev/null | head -1 || true)
+if [ -z "$photograph" ]; then
+  tools/install-deps.sh --conformance >/dev/null
+  photograph=$(ls /usr/share/cargo/registry/jpeg-decoder-*/benches/large_image.jpg | head -1)
+fi
+pace_picture=$(mktemp --suffix=.ppm)
+convert "$photograph" -depth 8 "$pace_picture"
+"$dist/fog_pace_bench" "$pace_picture"
+rm -f "$pace_picture"
 
 echo
 echo "== Windows build under Wine: FogPuffBuffer on a window"

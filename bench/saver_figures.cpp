@@ -5,24 +5,28 @@
 //   - time from a key press to the process's end at the largest puff
 //     settings (Ray 100, Density 10, Power 2.00, Delay 0), and the saver's
 //     own share of it: from the close request to the worker's end;
-//   - worker cycles (puffs) per second at Delay 0 with the default settings;
 //   - with a large picture (`bigpicture PATH`): start to the picture on the
-//     screen, and a key pressed while it decodes to the process's end.
+//     screen, and a key pressed while it decodes to the process's end;
+//   - the fog's pace at the default settings on a picture (`pace PATH
+//     SECONDS [preview]`): the real saver, full screen or in a 152x112
+//     preview, in this process; puffs per second, the brightness half-life
+//     and the processor time.
 // Prints one line per figure. Leaves no settings behind.
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "core/fog_cycle.h"
-#include "core/random.h"
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
+#include "fog/fog_worker.h"
 #include "host/host_state.h"
 #include "host/saver_window.h"
 #include "tests/win/support/test_support.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
@@ -234,43 +238,6 @@ void MeasureCloseToWorkerStop(const std::string& picture) {
     std::fflush(stdout);
 }
 
-// The worker's cycle at Delay 0, step for step (wait on the stop event,
-// tick, device context, place, buffer puff, release), on a window of the
-// screen's size with the default settings; counted here because the
-// worker itself keeps no count.
-void MeasurePuffRate() {
-    DeleteSettingsKey();
-    HWND window = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
-    theFog.LoadSettings(window, window);
-    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    SRand(GetTickCount());
-    const double seconds = 5.0;
-    long cycles = 0;
-    double start = NowMs();
-    while (NowMs() - start < seconds * 1000) {
-        if (WaitForSingleObject(stop, static_cast<DWORD>(theFog.Delay)) != WAIT_TIMEOUT) break;
-        BackgroundRefreshDue(GetTickCount(), 0, theFog.Timeout);
-        HDC surface = GetDC(theFog.DrawWindow);
-        PuffPlace place;
-        if (PickPuffPlace(theFog.Ray, theFog.Width, theFog.Height, place)) {
-            if (theFog.TrueColor)
-                theFog.FogPuffBuffer(surface, place.x, place.y, place.radius);
-            else
-                theFog.FogPuffPixels(surface, place.x, place.y, place.radius);
-        }
-        ReleaseDC(theFog.DrawWindow, surface);
-        ++cycles;
-    }
-    double elapsed = (NowMs() - start) / 1000.0;
-    std::printf("puffs per second, Delay 0, default settings (Density %d, Power %.2f, Ray %d, %s path, %dx%d): %.0f\n",
-                theFog.Density, theFog.Power, theFog.Ray, theFog.TrueColor ? "buffer" : "pixel", theFog.Width,
-                theFog.Height, cycles / elapsed);
-    std::fflush(stdout);
-    CloseHandle(stop);
-    DestroyWindow(window);
-}
-
 // A key pressed 300 ms after the saver's window appears, while a large
 // picture decodes, and the time until the process has ended; then a run
 // left alone, timed until the picture reaches the screen's centre.
@@ -304,6 +271,83 @@ void MeasureLargePicture(const std::string& picture) {
     std::fflush(stdout);
 }
 
+// Mean brightness, 0 to 1, of the window's pixels as the screen shows them.
+double MeanBrightness(HWND window) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    BITMAPINFO format = {};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    WindowDC surface(window);
+    DibCanvas copy(surface.get(), format);
+    if (!copy.bits() || !BitBlt(copy.dc(), 0, 0, client.right, client.bottom, surface.get(), 0, 0, SRCCOPY)) return -1;
+    GdiFlush();
+    const auto* pixels = static_cast<const uint8_t*>(copy.bits());
+    double sum = 0;
+    for (LONG i = 0; i < client.right * client.bottom; ++i) sum += pixels[4 * i] + pixels[4 * i + 1] + pixels[4 * i + 2];
+    return sum / (765.0 * client.right * client.bottom);
+}
+
+double Seconds(const FILETIME& time) { return (static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7; }
+
+// Processor time of the whole process, or of one of its threads.
+double ProcessorSeconds(HANDLE thread = nullptr) {
+    FILETIME created, exited, kernel, user;
+    if (thread ? !GetThreadTimes(thread, &created, &exited, &kernel, &user)
+               : !GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    return Seconds(kernel) + Seconds(user);
+}
+
+DWORD WINAPI RunSaverIn(LPVOID parent) { return static_cast<DWORD>(RunSaver(static_cast<HWND>(parent))); }
+
+// The real saver at the default settings (the random-image background, so
+// that the fog shows on Wine's white desktop) for `seconds`, full screen or
+// in a 152x112 preview. The half-life extrapolates the fall of the mean
+// brightness over the run in a straight line to half the starting value:
+// at this pace the fall keeps its slope until well past half (the
+// in-memory fog_pace_bench shows the whole curve).
+void MeasurePace(const std::string& picture, double seconds, bool preview) {
+    StoreAll(10, 100, 50, RandomImage, 0);
+    StoreImageList(picture);
+    host.instance = GetModuleHandleA(nullptr);
+    theFog.BackgroundPainted = 0;
+    HWND parent = nullptr;
+    if (preview) {
+        RECT frame = {0, 0, 152, 112};
+        AdjustWindowRect(&frame, WS_POPUP | WS_BORDER, FALSE);
+        parent = CreateWindowA("STATIC", "", WS_POPUP | WS_BORDER | WS_VISIBLE, 100, 100, frame.right - frame.left,
+                               frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
+    }
+    HANDLE loop = CreateThread(nullptr, 0, RunSaverIn, parent, 0, nullptr);
+    HWND window = nullptr;
+    PumpUntil([&] {
+        window = preview ? FindWindowExA(parent, nullptr, kSaverClassName, nullptr) : FindSaverWindow();
+        return window && theFog.BackgroundPainted;
+    }, 20000);
+    double brightness = -1;
+    PumpUntil([&] { return (brightness = MeanBrightness(window)) >= 0; }, 5000);
+    const HANDLE worker = theFog.WorkerThread;
+    const double processor = ProcessorSeconds(), working = ProcessorSeconds(worker), start = NowMs();
+    const uint32_t puffs = PuffsDrawn();
+    PumpMessagesFor(static_cast<DWORD>(seconds * 1000));
+    const double elapsed = (NowMs() - start) / 1000, used = ProcessorSeconds() - processor;
+    const double workerUsed = ProcessorSeconds(worker) - working, drawn = PuffsDrawn() - puffs;
+    double later = -1;
+    PumpUntil([&] { return (later = MeanBrightness(window)) >= 0; }, 5000);
+    RECT client = {};
+    GetClientRect(window, &client);
+    std::printf("fog pace, defaults, %ldx%ld: %.0f puffs/s, brightness half-life %.0f s, CPU %.1f%% of one core "
+                "(%s; the worker %.1f%%; brightness %.3f to %.3f in %.0f s, extrapolated)\n",
+                client.right, client.bottom, drawn / elapsed, elapsed * (brightness / 2) / (brightness - later),
+                100 * used / elapsed, preview ? "preview" : "full screen", 100 * workerUsed / elapsed, brightness, later,
+                elapsed);
+    std::fflush(stdout);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    while (MsgWaitForMultipleObjects(1, &loop, FALSE, 20000, QS_ALLINPUT) != WAIT_OBJECT_0) PumpMessagesFor(0);
+    CloseHandle(loop);
+    if (parent) DestroyWindow(parent);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -312,6 +356,11 @@ int main(int argc, char** argv) {
         HWND window = FindSaverWindow();
         if (window) PostMessageA(window, WM_CLOSE, 0, 0);
         return window ? 0 : 1;
+    }
+    if (only == "pace" && argc > 3) {
+        MeasurePace(argv[2], std::atof(argv[3]), argc > 4 && std::string(argv[4]) == "preview");
+        DeleteSettingsKey();
+        return 0;
     }
     if (only == "bigpicture" && argc > 2) {
         MeasureLargePicture(argv[2]);
@@ -327,7 +376,6 @@ int main(int argc, char** argv) {
         MeasureKeyToExit(picture);
         MeasureCloseToWorkerStop(picture);
     }
-    if (only == "all" || only == "puffs") MeasurePuffRate();
     DeleteSettingsKey();
     DeleteFileA(picture.c_str());
     return 0;

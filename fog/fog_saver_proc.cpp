@@ -10,6 +10,7 @@
 #include "core/random.h"
 #include "core/settings_values.h"
 #include "host/saver_window.h"
+#include "win32/display_power.h"
 #include "win32/scoped_handles.h"
 #include "backgrounds.h"
 #include "fog_engine.h"
@@ -38,6 +39,8 @@ LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const uint32_t tick = GetTickCount();
     SRand(tick);
     SetFogWorkerSeed(tick);
+    SetDisplayOn(true);
+    WatchDisplayPower(window);
     theFog.StopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD unusedThreadId;  // the 95 family fails a creation that has nowhere to put it
     theFog.WorkerThread = CreateThread(nullptr, kWorkerStackSize, FogWorker, nullptr, CREATE_SUSPENDED, &unusedThreadId);
@@ -106,7 +109,18 @@ void StopWorker() {
 // A picture still being read is dropped: its thread ends by itself.
 LRESULT OnDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AbandonPreparedPictures();
+    StopWatchingDisplayPower();
     return SaverDefaultProc(window, message, wParam, lParam);
+}
+
+// The display's own notifications, which the window asked for, pause and
+// resume the fog and end nothing; every other power event goes on to the
+// dismissal rules.
+LRESULT OnPowerBroadcast(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    bool on = true;
+    if (!ReadDisplayPower(wParam, lParam, on)) return SaverDefaultProc(window, message, wParam, lParam);
+    SetDisplayOn(on);
+    return TRUE;
 }
 
 LRESULT OnClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -125,6 +139,7 @@ LRESULT FogSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: return OnEraseBackground(window, reinterpret_cast<HDC>(wParam));
     case WM_CLOSE:      return OnClose(window, message, wParam, lParam);
     case WM_DESTROY:    return OnDestroy(window, message, wParam, lParam);
+    case WM_POWERBROADCAST: return OnPowerBroadcast(window, message, wParam, lParam);
     case kPicturesReadyMessage: return OnPicturesReady(window);
     default:            return SaverDefaultProc(window, message, wParam, lParam);
     }

@@ -1,7 +1,10 @@
-// FogWorker: the animation thread. Each cycle waits Delay milliseconds on
-// the stop event, repaints the background when Timeout seconds have
-// passed, and draws one puff through a device context taken for it alone.
+// FogWorker: the animation thread. It sleeps on the stop event until the
+// next puffs are due at the fog's pace (and no sooner than Delay), repaints
+// the background when Timeout seconds have passed, draws the puffs due
+// each through a device context taken for it alone, and rests while the
+// display is off.
 #include "core/fog_cycle.h"
+#include "core/fog_pace.h"
 #include "core/random.h"
 #include "fog_engine.h"
 #include "fog_saver_proc.h"
@@ -12,6 +15,8 @@
 namespace {
 
 uint32_t seedAtCreation = 1;
+HANDLE displayOn = nullptr;  // manual reset; signalled while the display is on
+volatile LONG puffsDrawn = 0;
 
 // The window's own thread paints the fresh background while this call
 // waits in UpdateWindow; the puff of this cycle then lands on it.
@@ -34,6 +39,17 @@ bool AwaitFreshBackground() {
     return true;
 }
 
+// Rests while the display is off. False when the worker is to stop.
+bool AwaitDisplay() {
+    if (!displayOn || WaitForSingleObject(displayOn, 0) == WAIT_OBJECT_0) return true;
+    HANDLE either[2] = {theFog.StopEvent, displayOn};
+    return WaitForMultipleObjects(2, either, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+}
+
+bool StopRequested() { return WaitForSingleObject(theFog.StopEvent, 0) != WAIT_TIMEOUT; }
+
+uint64_t CurrentPaceArea() { return PaceArea(theFog.Width, theFog.Height, theFog.Ray); }
+
 void DrawOnePuff() {
     WindowDC surface(theFog.DrawWindow);
     if (!surface.get()) return;  // the window is gone (a preview whose parent closed)
@@ -43,26 +59,46 @@ void DrawOnePuff() {
         theFog.FogPuffBuffer(surface.get(), place.x, place.y, place.radius);
     else
         theFog.FogPuffPixels(surface.get(), place.x, place.y, place.radius);
+    InterlockedIncrement(&puffsDrawn);
+}
+
+// The puffs due since the last wake-up, drawn together: a pace faster than
+// the system's timer ticks is kept without waking more often. With a Delay,
+// one puff per wait, as ever.
+void DrawDuePuffs(FogPace& pace) {
+    pace.Advance(GetTickCount(), CurrentPaceArea());
+    for (uint32_t due = pace.TakeDue(theFog.Delay); due > 0 && !StopRequested(); --due)
+        DrawOnePuff();
 }
 
 }  // namespace
 
 void SetFogWorkerSeed(uint32_t tick) { seedAtCreation = tick; }
 
+void SetDisplayOn(bool on) {
+    if (!displayOn) displayOn = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    if (displayOn) on ? SetEvent(displayOn) : ResetEvent(displayOn);
+}
+
+uint32_t PuffsDrawn() { return static_cast<uint32_t>(puffsDrawn); }
+
 DWORD WINAPI FogWorker(LPVOID) {
     SetDoublePrecision();
     SRand(seedAtCreation);
     uint32_t lastRefresh = GetTickCount();
-    // A negative Delay becomes a very long (or INFINITE) wait, which the
-    // stop event still ends.
-    while (WaitForSingleObject(theFog.StopEvent, static_cast<DWORD>(theFog.Delay)) == WAIT_TIMEOUT) {
-        uint32_t now = GetTickCount();
+    FogPace pace(lastRefresh);
+    // A very long wait (a negative Delay) still ends with the stop event.
+    while (WaitForSingleObject(theFog.StopEvent, pace.NextWaitMs(theFog.Delay, CurrentPaceArea())) == WAIT_TIMEOUT) {
+        const uint32_t now = GetTickCount();
         if (BackgroundRefreshDue(now, lastRefresh, theFog.Timeout)) {
             RequestFreshBackground();
             lastRefresh = now;
             if (!AwaitFreshBackground()) break;
         }
-        DrawOnePuff();
+        if (!AwaitDisplay()) break;
+        // Time spent refreshing or in the dark is not made up in a burst.
+        if (GetTickCount() - now > kLongestCatchUpMs) pace.Restart(GetTickCount());
+        DrawDuePuffs(pace);
     }
     return 0;
 }

@@ -1,4 +1,5 @@
-// What the saver procedure tells the animation worker before it starts.
+// What the saver procedure tells the animation worker, and what the worker
+// tells those who measure it.
 #pragma once
 
 #include <cstdint>
@@ -8,3 +9,12 @@
 // starts; seeding the creating thread alone would leave the worker's
 // sequence the same in every run.
 void SetFogWorkerSeed(uint32_t tick);
+
+// Whether anybody can see the window: while the display is off the worker
+// draws nothing and waits for it to come back. On until told otherwise;
+// the saver procedure tells it before the worker exists.
+void SetDisplayOn(bool on);
+
+// Puffs drawn since the process started (the figures and the tests count
+// the pace by it).
+uint32_t PuffsDrawn();

@@ -57,6 +57,12 @@ TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
         {"activation gained, then lost", {Send(WM_ACTIVATEAPP, 1), Send(WM_ACTIVATEAPP, 0)}, 2, 2},
         {"power event 2, then 3", {Send(WM_POWER, 2), Send(WM_POWER, 3)}, 2, 2},
         {"power broadcast: 0", {Send(WM_POWERBROADCAST, 0)}, 1, 1},
+        // Asked for by the fog, they pause it and end nothing.
+        {"the display off, dimmed and on",
+         {[](SaverRun& run, int) { EXPECT_EQ(TRUE, SendDisplayState(run.window, 0)); },
+          [](SaverRun& run, int) { SendDisplayState(run.window, 2); },
+          [](SaverRun& run, int) { SendDisplayState(run.window, 1); }},
+         0, 0},
         {"cursor request, window shown, paint: the cursor hidden again",
          {kShowArrow, Send(WM_SETCURSOR, 0, 1), kCursorHidden, kShowArrow, Send(WM_SHOWWINDOW, TRUE), kCursorHidden,
           kShowArrow, Send(WM_PAINT, 0), kCursorHidden},

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "host/host_state.h"
 #include "win32/common_controls.h"
 #include "win32/processor_features.h"
@@ -12,5 +14,12 @@ int main(int argc, char** argv) {
     InitDialogControls();
     host.instance = GetModuleHandleA(nullptr);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // CTest names each test from the sources; one that this build compiled
+    // out must not pass by running nothing.
+    if (::testing::UnitTest::GetInstance()->test_to_run_count() == 0) {
+        std::fprintf(stderr, "no test matched the filter\n");
+        return 1;
+    }
+    return result;
 }

@@ -150,3 +150,12 @@ std::string DescribeMessages(const std::vector<MessageRecord>& messages) {
     }
     return text.empty() ? "  (none)\n" : text;
 }
+
+LRESULT SendDisplayState(HWND window, DWORD state) {
+    struct {
+        GUID setting;  // GUID_CONSOLE_DISPLAY_STATE
+        DWORD length;
+        DWORD state;
+    } notification = {{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}}, 4, state};
+    return SendMessageA(window, WM_POWERBROADCAST, 0x8013, reinterpret_cast<LPARAM>(&notification));
+}

@@ -68,6 +68,10 @@ void TapKey(WORD virtualKey);
 HANDLE DuplicateOf(HANDLE handle);
 // A window's text, of other processes' windows too.
 std::string WindowText(HWND window);
+// Sends the power-setting notification of the console display's state (0
+// off, 1 on, 2 dimmed), as Windows 8 and later send it to the windows that
+// asked; the answer.
+LRESULT SendDisplayState(HWND window, DWORD state);
 // A visible topmost popup of one colour that takes no activation.
 HWND CreateSolidWindow(int x, int y, int width, int height, COLORREF colour);
 
