@@ -37,7 +37,7 @@ bool BuildHuffmanTable(const uint8_t counts[16], const uint8_t* symbols, Huffman
         if (length == 0 || size == 0 || length + size > kHuffmanFastBits) continue;
         int value = bits >> (kHuffmanFastBits - length - size) & ((1 << size) - 1);
         if (value < 1 << (size - 1)) value += 1 - (1 << size);
-        table.fastCoefficient[bits] = static_cast<int16_t>(value * 256 + zeros * 16 + length + size);
+        table.fastCoefficient[bits] = value * 256 + zeros * 16 + length + size;
     }
     return true;
 }
@@ -113,7 +113,7 @@ int JpegBits::DecodeBlock(const HuffmanTable& dc, const HuffmanTable& ac, const 
     int last = 0;
     for (int k = 1; k < 64;) {
         Fill();
-        const int fast = ac.fastCoefficient[bits_ >> (32 - kHuffmanFastBits)];
+        const int32_t fast = ac.fastCoefficient[bits_ >> (32 - kHuffmanFastBits)];
         if (fast) {
             const int length = fast & 15;
             bits_ <<= length;

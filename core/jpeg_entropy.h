@@ -16,8 +16,9 @@ struct HuffmanTable {
     uint16_t fast[1 << kHuffmanFastBits];
     // For AC tables: where the next kHuffmanFastBits bits hold a whole
     // coefficient (code and value), (value << 8) | (zeros before << 4) |
-    // bits used; else 0.
-    int16_t fastCoefficient[1 << kHuffmanFastBits];
+    // bits used; else 0. A 1-bit code of size 8 leaves a value of up to
+    // 255, which with its 8 bits below needs more than 16.
+    int32_t fastCoefficient[1 << kHuffmanFastBits];
     // For the longer codes, by length: the largest code (-1: none), and what
     // turns a code into an index of `symbols`.
     int32_t maxCode[17];

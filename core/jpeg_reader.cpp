@@ -284,7 +284,9 @@ bool JpegDecoder::ReadScanHeader(Segment segment) {
     const auto named = [this](const char* ids) {
         return components_[0].id == ids[0] && components_[1].id == ids[1] && components_[2].id == ids[2];
     };
-    rgb_ = count == 3 && (adobeTransform_ == 0 || (!jfif_ && adobeTransform_ < 0 && named("RGB")));
+    // As the reference library decides: JFIF is YCbCr whatever else the
+    // file says.
+    rgb_ = count == 3 && !jfif_ && (adobeTransform_ >= 0 ? adobeTransform_ == 0 : named("RGB"));
     return true;
 }
 
