@@ -59,38 +59,6 @@ uint32_t JpegBits::NextByte() {
     return 0;
 }
 
-inline int JpegBits::DecodeSymbol(const HuffmanTable& table) {
-    Fill();
-    const uint16_t entry = table.fast[bits_ >> (32 - kHuffmanFastBits)];
-    if (entry) {
-        const int length = entry >> 8;
-        bits_ <<= length;
-        count_ -= length;
-        return entry & 0xFF;
-    }
-    for (int length = kHuffmanFastBits + 1; length <= 16; ++length) {
-        const int32_t code = static_cast<int32_t>(bits_ >> (32 - length));
-        // The code is no shorter one's prefix, so it is at least this
-        // length's first code: at most maxCode, it is one of this length's.
-        if (code <= table.maxCode[length]) {
-            bits_ <<= length;
-            count_ -= length;
-            return table.symbols[code + table.symbolOffset[length]];
-        }
-    }
-    return -1;
-}
-
-// The next `size` bits (1 to 15) as a signed value: values below half the
-// range stand for the negative ones.
-inline int JpegBits::Receive(int size) {
-    if (count_ < size) Fill();
-    const int value = static_cast<int>(bits_ >> (32 - size));
-    bits_ <<= size;
-    count_ -= size;
-    return value < 1 << (size - 1) ? value - (1 << size) + 1 : value;
-}
-
 namespace {
 // Keeps a product of a damaged file within the range the inverse DCT
 // computes without overflow; a true coefficient of 8-bit samples stays far
