@@ -64,7 +64,8 @@ struct Component {
     int id = 0;
     int h = 1, v = 1;  // sampling factors: blocks across and down in an MCU
     int quantTable = 0;
-    int hRatio = 1, vRatio = 1;            // picture pixels per sample
+    int hRatio = 1, vRatio = 1;            // picture pixels per sample (in the rows, once they are planned)
+    int blockSize = 8;                     // samples a side each block gives
     uint32_t blocksAcross = 0, blocksDown = 0;  // of a scan of this component alone
     uint32_t width = 0, height = 0;        // in samples, as shown (at the rows' scale)
 
@@ -125,7 +126,7 @@ private:
     bool frameRead_ = false;
     bool progressive_ = false;
     ProgressiveBand band_;   // of the scan being read
-    int blockSize_ = 8;      // samples a side each block gives
+    int blockSize_ = 8;      // samples a side a block of the largest factors gives: 8 at full size
     uint32_t shownWidth_ = 0, shownHeight_ = 0;  // the rows' size
     uint32_t width_ = 0, height_ = 0;
     int hMax_ = 1, vMax_ = 1;
@@ -380,11 +381,25 @@ bool JpegDecoder::PlanCoefficients() {
                   static_cast<uint64_t>(component.v);
     int kept = 8;
     if (blocks * JpegCoefficients::BytesPerBlock(kept) > coefficientBudget_) kept = 8 / reduction;
-    if (blocks * JpegCoefficients::BytesPerBlock(kept) > coefficientBudget_) return false;
+    // A component at half the resolution both ways (4:2:0's chroma) keeps
+    // twice as many a side where that is not all of them: its samples then
+    // come at the rows' resolution, as the reference library's reduced
+    // decodes give them, rather than interpolated from half of it.
+    uint64_t bytes = 0;
+    for (Component& component : components_) {
+        component.blockSize = kept;
+        if (kept < 8 && component.hRatio == component.vRatio && kept * component.hRatio <= 8) {
+            component.blockSize = kept * component.hRatio;
+            component.hRatio = component.vRatio = 1;
+        }
+        bytes += uint64_t{mcusAcross_} * static_cast<uint64_t>(component.h) * mcuRows_ *
+                 static_cast<uint64_t>(component.v) * JpegCoefficients::BytesPerBlock(component.blockSize);
+    }
+    if (bytes > coefficientBudget_) return false;
     blockSize_ = kept;
     for (Component& component : components_)
         component.coefficients.Allocate(mcusAcross_ * static_cast<uint32_t>(component.h),
-                                        mcuRows_ * static_cast<uint32_t>(component.v), kept);
+                                        mcuRows_ * static_cast<uint32_t>(component.v), component.blockSize);
     return true;
 }
 
@@ -442,8 +457,8 @@ bool JpegDecoder::DecodeBandOf(ProgressiveBlocks& blocks, Component& component, 
 
 // The samples of an MCU row from the coefficients kept.
 bool JpegDecoder::TransformMcuRow(uint32_t mcuRow, bool intoNext) {
-    const size_t block = static_cast<size_t>(blockSize_);
     for (Component& component : components_) {
+        const size_t block = static_cast<size_t>(component.blockSize);
         uint8_t* rows = (intoNext ? component.nextRows : component.rows).data();
         const uint32_t blocksAcross = mcusAcross_ * static_cast<uint32_t>(component.h);
         for (int y = 0; y < component.v; ++y) {
@@ -452,10 +467,10 @@ bool JpegDecoder::TransformMcuRow(uint32_t mcuRow, bool intoNext) {
             for (uint32_t x = 0; x < blocksAcross; ++x, out += block) {
                 int16_t coefficients[64];
                 component.coefficients.Dequantize(x, blockRow, component.quant, coefficients);
-                if (blockSize_ == 8)
+                if (component.blockSize == 8)
                     InverseDct(coefficients, out, component.stride);
                 else
-                    InverseDctScaled(coefficients, blockSize_, out, component.stride);
+                    InverseDctScaled(coefficients, component.blockSize, out, component.stride);
             }
         }
     }
@@ -465,18 +480,18 @@ bool JpegDecoder::TransformMcuRow(uint32_t mcuRow, bool intoNext) {
 PictureRead JpegDecoder::ShowRows(bool (JpegDecoder::*fillMcuRow)(uint32_t mcuRow, bool intoNext)) {
     // At 1/2, 1/4 or 1/8 (blocks of 4, 2 or 1 samples), the sizes as the
     // reference library gives them: rounded up.
-    const auto scaled = [this](uint32_t size, int factor, int maxFactor) {
-        const uint64_t samples = uint64_t{size} * static_cast<uint64_t>(factor * blockSize_);
+    const auto scaled = [](uint32_t size, int factor, int maxFactor, int blockSize) {
+        const uint64_t samples = uint64_t{size} * static_cast<uint64_t>(factor * blockSize);
         const uint64_t per = 8 * static_cast<uint64_t>(maxFactor);
         return static_cast<uint32_t>((samples + per - 1) / per);
     };
-    shownWidth_ = scaled(width_, 1, 1);
-    shownHeight_ = scaled(height_, 1, 1);
+    shownWidth_ = scaled(width_, 1, 1, blockSize_);
+    shownHeight_ = scaled(height_, 1, 1, blockSize_);
     if (!sink_.Start(shownWidth_, shownHeight_)) return PictureRead::Stopped;
-    const size_t block = static_cast<size_t>(blockSize_);
     for (Component& component : components_) {
-        component.width = scaled(width_, component.h, hMax_);
-        component.height = scaled(height_, component.v, vMax_);
+        const size_t block = static_cast<size_t>(component.blockSize);
+        component.width = scaled(width_, component.h, hMax_, component.blockSize);
+        component.height = scaled(height_, component.v, vMax_, component.blockSize);
         component.stride = size_t{mcusAcross_} * static_cast<size_t>(component.h) * block;
         const size_t rows = block * static_cast<size_t>(component.v);
         component.rows.resize(component.stride * rows);
@@ -494,7 +509,8 @@ PictureRead JpegDecoder::ShowRows(bool (JpegDecoder::*fillMcuRow)(uint32_t mcuRo
         if (mcuRow + 1 < mcuRows_ && !(this->*fillMcuRow)(mcuRow + 1, true)) return PictureRead::Unsupported;
         if (!ShowMcuRow(mcuRow)) return PictureRead::Stopped;
         for (Component& component : components_) {
-            const size_t last = component.stride * (block * static_cast<size_t>(component.v) - 1);
+            const size_t last =
+                component.stride * (static_cast<size_t>(component.blockSize) * static_cast<size_t>(component.v) - 1);
             std::memcpy(component.above.data(), component.rows.data() + last, component.stride);
             std::swap(component.rows, component.nextRows);
         }
@@ -531,7 +547,7 @@ bool JpegDecoder::DecodeMcuRow(uint32_t, bool intoNext) {
 // Sample row `row` of a component, which lies in MCU row `mcuRow`, in the
 // one above (its last row) or in the one below (its first row).
 const uint8_t* JpegDecoder::SampleRow(const Component& component, uint32_t row, uint32_t mcuRow) const {
-    const uint32_t rowsPerMcu = static_cast<uint32_t>(blockSize_ * component.v);
+    const uint32_t rowsPerMcu = static_cast<uint32_t>(component.blockSize * component.v);
     const uint32_t first = mcuRow * rowsPerMcu;
     if (row < first) return component.above.data();
     if (row >= first + rowsPerMcu) return component.nextRows.data() + component.stride * (row - first - rowsPerMcu);
