@@ -2,8 +2,9 @@
 // first scan to the last, when the blocks are turned into samples. A
 // picture shown at half its size or less needs only each block's lowest
 // frequencies, so the store may keep the top-left `kept` x `kept` of them
-// (8: all). Of the others it keeps only whether each is nonzero, which is
-// what a refinement scan needs to know to read its bits right.
+// (8: all). Of every coefficient it keeps whether it is nonzero: that is
+// what a refinement scan needs to know to read its bits right (of those
+// not kept, all it needs), and it lets the scan go straight to them.
 #pragma once
 
 #include <cstddef>
@@ -18,12 +19,13 @@ public:
     CoefficientBlock(int16_t* values, uint64_t* nonzero, const int8_t* slots)
         : values_(values), nonzero_(nonzero), slots_(slots) {}
 
-    bool IsNonzero(int k) const { return slots_[k] >= 0 ? values_[slots_[k]] != 0 : (*nonzero_ >> k & 1) != 0; }
+    // Bit k for coefficient k (the DC one aside).
+    uint64_t Nonzero() const { return *nonzero_; }
+    bool IsNonzero(int k) const { return (*nonzero_ >> k & 1) != 0; }
+    // An AC coefficient, zero until now.
     void Set(int k, int value) {
-        if (slots_[k] >= 0)
-            values_[slots_[k]] = static_cast<int16_t>(value);
-        else if (value)
-            *nonzero_ |= uint64_t{1} << k;
+        if (slots_[k] >= 0) values_[slots_[k]] = static_cast<int16_t>(value);
+        if (value) *nonzero_ |= uint64_t{1} << k;
     }
     // A refinement's correction bit for a coefficient already nonzero: its
     // magnitude grows by `bit` unless it has that bit already.
@@ -45,7 +47,7 @@ private:
 class JpegCoefficients {
 public:
     // What one block costs at each number of coefficients kept a side.
-    static size_t BytesPerBlock(int kept) { return 2 * static_cast<size_t>(kept * kept) + (kept < 8 ? 8 : 0); }
+    static size_t BytesPerBlock(int kept) { return 2 * static_cast<size_t>(kept * kept) + 8; }
 
     // Room for the blocks, all zero.
     void Allocate(uint32_t blocksAcross, uint32_t blocksDown, int kept);
@@ -54,7 +56,7 @@ public:
 
     CoefficientBlock Block(uint32_t x, uint32_t y) {
         const size_t index = size_t{y} * across_ + x;
-        return CoefficientBlock(&values_[index * perBlock_], nonzero_.empty() ? nullptr : &nonzero_[index], slots_);
+        return CoefficientBlock(&values_[index * perBlock_], &nonzero_[index], slots_);
     }
     // The block's kept coefficients multiplied by `quant` (zigzag order),
     // in natural order; the rest zero.

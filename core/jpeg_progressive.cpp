@@ -72,8 +72,10 @@ bool ProgressiveBlocks::AcRefinement(const HuffmanTable& ac, CoefficientBlock bl
         }
     }
     if (blocksLeftEmpty_ > 0) {
-        for (; k <= band_.end; ++k)
-            if (block.IsNonzero(k) && bits_.Bits(1)) block.Refine(k, bit);
+        // Only the coefficients already nonzero, from k to the band's end.
+        uint64_t left = k <= band_.end ? block.Nonzero() & ~uint64_t{0} << k & ~uint64_t{0} >> (63 - band_.end) : 0;
+        for (; left; left &= left - 1)
+            if (bits_.Bits(1)) block.Refine(__builtin_ctzll(left), bit);
         --blocksLeftEmpty_;
     }
     return true;
