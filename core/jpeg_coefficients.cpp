@@ -21,7 +21,7 @@ void JpegCoefficients::Allocate(uint32_t blocksAcross, uint32_t blocksDown, int 
     }
     const size_t blocks = size_t{blocksAcross} * blocksDown;
     values_.assign(blocks * perBlock_, 0);
-    nonzero_.assign(blocks, 0);
+    if (kept > 1) nonzero_.assign(blocks, 0);
 }
 
 void JpegCoefficients::Dequantize(uint32_t x, uint32_t y, const uint16_t quant[64], int16_t block[64]) const {

@@ -4,7 +4,8 @@
 // frequencies, so the store may keep the top-left `kept` x `kept` of them
 // (8: all). Of every coefficient it keeps whether it is nonzero: that is
 // what a refinement scan needs to know to read its bits right (of those
-// not kept, all it needs), and it lets the scan go straight to them.
+// not kept, all it needs), and it lets the scan go straight to them. A
+// store of the DC coefficients alone needs no AC scan, and no such bits.
 #pragma once
 
 #include <cstddef>
@@ -47,7 +48,7 @@ private:
 class JpegCoefficients {
 public:
     // What one block costs at each number of coefficients kept a side.
-    static size_t BytesPerBlock(int kept) { return 2 * static_cast<size_t>(kept * kept) + 8; }
+    static size_t BytesPerBlock(int kept) { return 2 * static_cast<size_t>(kept * kept) + (kept > 1 ? 8 : 0); }
 
     // Room for the blocks, all zero.
     void Allocate(uint32_t blocksAcross, uint32_t blocksDown, int kept);
@@ -56,7 +57,7 @@ public:
 
     CoefficientBlock Block(uint32_t x, uint32_t y) {
         const size_t index = size_t{y} * across_ + x;
-        return CoefficientBlock(&values_[index * perBlock_], &nonzero_[index], slots_);
+        return CoefficientBlock(&values_[index * perBlock_], nonzero_.empty() ? nullptr : &nonzero_[index], slots_);
     }
     // The block's kept coefficients multiplied by `quant` (zigzag order),
     // in natural order; the rest zero.

@@ -109,6 +109,25 @@ int JpegBits::DecodeBlock(const HuffmanTable& dc, const HuffmanTable& ac, const 
     return last;
 }
 
+int JpegBits::SkipScan() {
+    int marker = marker_;
+    bits_ = 0;
+    count_ = padding_ = 0;
+    marker_ = -1;
+    while (marker < 0 || (marker >= 0xD0 && marker <= 0xD7)) {
+        int byte = input_.Byte();
+        if (byte != 0xFF) {
+            if (byte < 0) return 0x100;
+            continue;
+        }
+        do byte = input_.Byte();
+        while (byte == 0xFF);
+        if (byte < 0) return 0x100;
+        marker = byte == 0 ? -1 : byte;
+    }
+    return marker;
+}
+
 int JpegBits::EndInterval() {
     int marker = marker_;
     if (marker < 0 && input_.Byte() == 0xFF) {

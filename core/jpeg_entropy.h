@@ -63,6 +63,10 @@ public:
         return value;
     }
 
+    // Passes over what is left of a scan, restart markers included, and
+    // returns the code of the marker after it (another value when none).
+    int SkipScan();
+
     // True once the decoding used bits the scan does not have.
     bool Overran() const { return padding_ > count_; }
 

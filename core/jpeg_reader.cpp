@@ -347,9 +347,17 @@ bool JpegDecoder::ReadBand(Segment& segment) {
 PictureRead JpegDecoder::ReadProgressiveScans(std::vector<uint8_t>& bytes) {
     if (!PlanCoefficients()) return PictureRead::Unsupported;
     for (;;) {
-        const PictureRead scan = DecodeProgressiveScan();
-        if (scan != PictureRead::Decoded) return scan;
-        int marker = bits_.EndInterval();
+        // AC coefficients of a component that keeps only its DC ones are
+        // not read at all.
+        int marker;
+        if (band_.start > 0 && scan_[0]->blockSize == 1) {
+            if (!sink_.Continue()) return PictureRead::Stopped;
+            marker = bits_.SkipScan();
+        } else {
+            const PictureRead scan = DecodeProgressiveScan();
+            if (scan != PictureRead::Decoded) return scan;
+            marker = bits_.EndInterval();
+        }
         for (; marker != kSos; marker = NextMarker()) {
             if (marker == kEoi) {
                 if (!sink_.Continue()) return PictureRead::Stopped;
@@ -382,20 +390,30 @@ bool JpegDecoder::PlanCoefficients() {
     int kept = 8;
     if (blocks * JpegCoefficients::BytesPerBlock(kept) > coefficientBudget_) kept = 8 / reduction;
     // A component at half the resolution both ways (4:2:0's chroma) keeps
-    // twice as many a side where that is not all of them: its samples then
-    // come at the rows' resolution, as the reference library's reduced
-    // decodes give them, rather than interpolated from half of it.
-    uint64_t bytes = 0;
+    // twice as many a side where that is not all of them and the budget
+    // allows: its samples then come at the rows' resolution, as the
+    // reference library's reduced decodes give them, rather than
+    // interpolated from half of it.
+    const auto bytesKept = [&](bool chromaDoubled) {
+        uint64_t bytes = 0;
+        for (const Component& component : components_) {
+            const bool doubled = chromaDoubled && kept < 8 && component.hRatio == component.vRatio &&
+                                 kept * component.hRatio <= 8;
+            bytes += uint64_t{mcusAcross_} * static_cast<uint64_t>(component.h) * mcuRows_ *
+                     static_cast<uint64_t>(component.v) *
+                     JpegCoefficients::BytesPerBlock(doubled ? kept * component.hRatio : kept);
+        }
+        return bytes;
+    };
+    const bool chromaDoubled = bytesKept(true) <= coefficientBudget_;
+    if (!chromaDoubled && bytesKept(false) > coefficientBudget_) return false;
     for (Component& component : components_) {
         component.blockSize = kept;
-        if (kept < 8 && component.hRatio == component.vRatio && kept * component.hRatio <= 8) {
+        if (chromaDoubled && kept < 8 && component.hRatio == component.vRatio && kept * component.hRatio <= 8) {
             component.blockSize = kept * component.hRatio;
             component.hRatio = component.vRatio = 1;
         }
-        bytes += uint64_t{mcusAcross_} * static_cast<uint64_t>(component.h) * mcuRows_ *
-                 static_cast<uint64_t>(component.v) * JpegCoefficients::BytesPerBlock(component.blockSize);
     }
-    if (bytes > coefficientBudget_) return false;
     blockSize_ = kept;
     for (Component& component : components_)
         component.coefficients.Allocate(mcusAcross_ * static_cast<uint32_t>(component.h),

@@ -69,11 +69,12 @@ Expected ImageMagickDecode(const Sample& sample) {
 
 // What the reader's store takes for a sample keeping `kept` x `kept` of a
 // luma block: chroma at half the resolution both ways keeps twice that
-// where it can.
-size_t StoreBytes(const Sample& sample, const Expected& picture, int kept) {
+// where it can and is `doubled`.
+size_t StoreBytes(const Sample& sample, const Expected& picture, int kept, bool doubled = true) {
     const size_t mcusAcross = (picture.width + 8 * sample.hMax - 1) / (8 * sample.hMax);
     const size_t mcusDown = (picture.height + 8 * sample.vMax - 1) / (8 * sample.vMax);
-    const int chromaKept = sample.hMax == sample.vMax && kept < 8 && kept * sample.hMax <= 8 ? kept * sample.hMax : kept;
+    const bool twice = doubled && sample.hMax == sample.vMax && kept < 8 && kept * sample.hMax <= 8;
+    const int chromaKept = twice ? kept * sample.hMax : kept;
     return mcusAcross * mcusDown *
            (sample.hMax * sample.vMax * JpegCoefficients::BytesPerBlock(kept) +
             (sample.grey ? 0 : 2 * JpegCoefficients::BytesPerBlock(chromaKept)));
@@ -121,8 +122,10 @@ TEST(JpegProgressive, DecodesWhatImageMagickDecodesWithinTwoLevels) {
 //     is reduced with luma and interpolated at the smaller size, where a
 //     chroma sample spans 4 to 16 pixels of the picture.
 // On a large photograph shown at screen size, a block spans far less of
-// the picture and the differences are smaller. A store a byte over the
-// budget is refused before the first row.
+// the picture and the differences are smaller. Where the budget is short
+// of 4:2:0's chroma kept twice over, it is kept as luma is (and
+// interpolated); a store a byte over the budget even so is refused
+// before the first row.
 TEST(JpegProgressive, ReducedFromPartOfTheCoefficientsWithinTheStatedTolerance) {
     for (const Sample& sample : kSamples) {
         const Expected expected = ImageMagickDecode(sample);
@@ -141,9 +144,17 @@ TEST(JpegProgressive, ReducedFromPartOfTheCoefficientsWithinTheStatedTolerance) 
             EXPECT_LE(worst, sample.reducedWorst);
             EXPECT_LE(mean, sample.reducedMean);
 
+            const size_t smallest = StoreBytes(sample, expected, static_cast<int>(8 / reduction), false);
+            KeptRows smaller = sink;
+            smaller.pixels.clear();
+            EXPECT_EQ(PictureRead::Decoded, Decode(bytes, smaller, smallest));
+            EXPECT_EQ(sink.width, smaller.width);
+            if (smallest < store) {
+                EXPECT_GT(WorstDifference(SquareMeans(expected, reduction), smaller.pixels), worst);
+            }
             KeptRows refusing = sink;
             refusing.width = refusing.height = 0xDEADBEEF;
-            EXPECT_EQ(PictureRead::Unsupported, Decode(bytes, refusing, store - 1));
+            EXPECT_EQ(PictureRead::Unsupported, Decode(bytes, refusing, smallest - 1));
             EXPECT_EQ(0xDEADBEEFu, refusing.width);
         }
     }
@@ -185,12 +196,26 @@ TestJpeg PictureWithEmptyBlocks(size_t components) {
 }
 
 // Spectral selection with and without restart intervals decodes as the
-// same coefficients sent in one sequential scan.
+// same coefficients sent in one sequential scan; and reduced to 1/8 from
+// the DC coefficients alone (the AC scans passed over, restart markers and
+// all), as those sent in one progressive scan.
 TEST(JpegProgressive, ScansWithRestartsAndRunsOfEmptyBlocksAddUpToTheSequentialPicture) {
+    const auto reduced = [](const std::vector<uint8_t>& bytes) {
+        KeptRows sink;
+        sink.shownWidth = 6;
+        sink.shownHeight = 4;
+        EXPECT_EQ(PictureRead::Decoded, Decode(bytes, sink, 1000));
+        EXPECT_EQ(6u, sink.width);
+        return sink.pixels;
+    };
     for (size_t components : {1u, 3u}) {
         const TestJpeg sequential = PictureWithEmptyBlocks(components);
         KeptRows expected;
         ASSERT_EQ(PictureRead::Decoded, Decode(WriteTestJpeg(sequential), expected));
+        TestJpeg plain = sequential;
+        plain.progressive = true;
+        plain.bands = {{1, 63}};
+        const std::vector<uint32_t> expectedReduced = reduced(WriteTestJpeg(plain));
         for (int interval : {0, 1, 5}) {
             for (const auto& bands : {std::vector<std::pair<int, int>>{{1, 63}},
                                       std::vector<std::pair<int, int>>{{1, 2}, {3, 20}, {21, 63}}}) {
@@ -203,6 +228,7 @@ TEST(JpegProgressive, ScansWithRestartsAndRunsOfEmptyBlocksAddUpToTheSequentialP
                 KeptRows sink;
                 ASSERT_EQ(PictureRead::Decoded, Decode(WriteTestJpeg(progressive), sink));
                 EXPECT_EQ(expected.pixels, sink.pixels);
+                EXPECT_EQ(expectedReduced, reduced(WriteTestJpeg(progressive)));
             }
         }
     }
