@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Figures of the saver with a large picture (8000x8000 by default) on a
 # 1024x768 screen, under Wine in a headless X server of its own, for each
-# of JPEG, PNG, BMP and TIFF:
+# of JPEG (baseline and progressive), PNG, BMP and TIFF:
 #  - peak memory (VmHWM) of the zorv.scr process, the picture on screen;
 #  - a key pressed while the picture decodes, to the process's end;
 #  - start to the picture on the screen.
@@ -24,9 +24,16 @@ mkdir -p "$work/dist"
 cp "$saver" "$work/dist/zorv.scr"
 export ZORV_DIST="$work/dist"
 
-for format in jpg png bmp tif; do
-  picture="$work/large.$format"
-  convert -size "${edge}x${edge}" gradient:orange-navy -quality 90 "$picture"
+# "progressive": the JPEG as a progressive one.
+for format in jpg progressive png bmp tif; do
+  options=()
+  if [ "$format" = progressive ]; then
+    options=(-interlace JPEG)
+    picture="$work/large-progressive.jpg"
+  else
+    picture="$work/large.$format"
+  fi
+  convert -size "${edge}x${edge}" gradient:orange-navy -quality 90 "${options[@]}" "$picture"
   echo "== ${edge}x${edge} $format ($(du -h "$picture" | cut -f1))"
   wine "$figures" bigpicture "$(winepath -w "$picture")"
 
