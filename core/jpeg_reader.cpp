@@ -64,10 +64,10 @@ struct Component {
     int id = 0;
     int h = 1, v = 1;  // sampling factors: blocks across and down in an MCU
     int quantTable = 0;
-    int hRatio = 1, vRatio = 1;            // picture pixels per sample (in the rows, once they are planned)
-    int blockSize = 8;                     // samples a side each block gives
+    int hRatio = 1, vRatio = 1;                 // picture pixels per sample (in the rows, once planned)
+    int blockSize = 8;                          // samples a side each block gives
     uint32_t blocksAcross = 0, blocksDown = 0;  // of a scan of this component alone
-    uint32_t width = 0, height = 0;        // in samples, as shown (at the rows' scale)
+    uint32_t width = 0, height = 0;             // in samples (at the rows' scale, once planned)
 
     // From the scan header.
     const HuffmanTable* dc = nullptr;
@@ -125,8 +125,8 @@ private:
 
     bool frameRead_ = false;
     bool progressive_ = false;
-    ProgressiveBand band_;   // of the scan being read
-    int blockSize_ = 8;      // samples a side a block of the largest factors gives: 8 at full size
+    ProgressiveBand band_;                       // of the scan being read
+    int blockSize_ = 8;                          // samples a side of a luma block in the rows: 8 at full size
     uint32_t shownWidth_ = 0, shownHeight_ = 0;  // the rows' size
     uint32_t width_ = 0, height_ = 0;
     int hMax_ = 1, vMax_ = 1;
