@@ -2,8 +2,8 @@
 # Runs the benchmarks and prints their figures: the native puff benchmark
 # (dist/fogpuff_bench) and, under Wine in a headless X server of its own,
 # whole FogPuffBuffer calls on a real window (dist/fogpuff_bench.exe); then
-# the own JPEG reader on an 8000x8000 file made here with ImageMagick, in
-# both builds (dist/jpeg_bench, dist/jpeg_bench.exe).
+# the own JPEG reader on 8000x8000 files made here with ImageMagick, baseline
+# and progressive, in both builds (dist/jpeg_bench, dist/jpeg_bench.exe).
 #   bench/run-benchmarks.sh [DIST]     (default: dist)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,3 +43,11 @@ echo -n "native: "
 "$dist/jpeg_bench" "$session/large.jpg"
 echo -n "Windows build under Wine: "
 wine "$dist/jpeg_bench.exe" "$(winepath -w "$session/large.jpg")"
+
+echo
+echo "== the own JPEG reader: the same picture progressive"
+convert -size 8000x8000 gradient:orange-navy -quality 90 -interlace JPEG "$session/large-progressive.jpg"
+echo -n "native: "
+"$dist/jpeg_bench" "$session/large-progressive.jpg"
+echo -n "Windows build under Wine: "
+wine "$dist/jpeg_bench.exe" "$(winepath -w "$session/large-progressive.jpg")"

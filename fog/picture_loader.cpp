@@ -108,7 +108,8 @@ private:
 };
 
 // Reduces the rows as they come, into a reduction made once the picture's
-// size is known; a cancel stops the reader at the next row.
+// size is known; a cancel stops the reader at the next row (or, where a
+// reader gathers a picture before its rows, at its next step).
 class ReducingSink : public RowSink {
 public:
     ReducingSink(uint32_t width, uint32_t height, const volatile LONG* cancelled)
@@ -123,6 +124,13 @@ public:
         reducer_->AddRow(pixels);
         return true;
     }
+    // A reader that can give the picture reduced gives it no smaller than
+    // this; the reduction takes it the rest of the way.
+    void ShownSize(uint32_t& width, uint32_t& height) const override {
+        width = width_;
+        height = height_;
+    }
+    bool Continue() override { return !Cancelled(cancelled_); }
     void TakeTarget(std::vector<uint32_t>& pixels) { pixels.swap(reducer_->Target()); }
 
 private:

@@ -37,7 +37,7 @@ bool BuildHuffmanTable(const uint8_t counts[16], const uint8_t* symbols, Huffman
         if (length == 0 || size == 0 || length + size > kHuffmanFastBits) continue;
         int value = bits >> (kHuffmanFastBits - length - size) & ((1 << size) - 1);
         if (value < 1 << (size - 1)) value += 1 - (1 << size);
-        table.fastCoefficient[bits] = static_cast<int16_t>(value * 256 + zeros * 16 + length + size);
+        table.fastCoefficient[bits] = value * 256 + zeros * 16 + length + size;
     }
     return true;
 }
@@ -57,38 +57,6 @@ uint32_t JpegBits::NextByte() {
     }
     padding_ += 8;
     return 0;
-}
-
-inline int JpegBits::DecodeSymbol(const HuffmanTable& table) {
-    Fill();
-    const uint16_t entry = table.fast[bits_ >> (32 - kHuffmanFastBits)];
-    if (entry) {
-        const int length = entry >> 8;
-        bits_ <<= length;
-        count_ -= length;
-        return entry & 0xFF;
-    }
-    for (int length = kHuffmanFastBits + 1; length <= 16; ++length) {
-        const int32_t code = static_cast<int32_t>(bits_ >> (32 - length));
-        // The code is no shorter one's prefix, so it is at least this
-        // length's first code: at most maxCode, it is one of this length's.
-        if (code <= table.maxCode[length]) {
-            bits_ <<= length;
-            count_ -= length;
-            return table.symbols[code + table.symbolOffset[length]];
-        }
-    }
-    return -1;
-}
-
-// The next `size` bits (1 to 15) as a signed value: values below half the
-// range stand for the negative ones.
-inline int JpegBits::Receive(int size) {
-    if (count_ < size) Fill();
-    const int value = static_cast<int>(bits_ >> (32 - size));
-    bits_ <<= size;
-    count_ -= size;
-    return value < 1 << (size - 1) ? value - (1 << size) + 1 : value;
 }
 
 namespace {
@@ -113,7 +81,7 @@ int JpegBits::DecodeBlock(const HuffmanTable& dc, const HuffmanTable& ac, const 
     int last = 0;
     for (int k = 1; k < 64;) {
         Fill();
-        const int fast = ac.fastCoefficient[bits_ >> (32 - kHuffmanFastBits)];
+        const int32_t fast = ac.fastCoefficient[bits_ >> (32 - kHuffmanFastBits)];
         if (fast) {
             const int length = fast & 15;
             bits_ <<= length;
@@ -139,6 +107,25 @@ int JpegBits::DecodeBlock(const HuffmanTable& dc, const HuffmanTable& ac, const 
         last = k++;
     }
     return last;
+}
+
+int JpegBits::SkipScan() {
+    int marker = marker_;
+    bits_ = 0;
+    count_ = padding_ = 0;
+    marker_ = -1;
+    while (marker < 0 || (marker >= 0xD0 && marker <= 0xD7)) {
+        int byte = input_.Byte();
+        if (byte != 0xFF) {
+            if (byte < 0) return 0x100;
+            continue;
+        }
+        do byte = input_.Byte();
+        while (byte == 0xFF);
+        if (byte < 0) return 0x100;
+        marker = byte == 0 ? -1 : byte;
+    }
+    return marker;
 }
 
 int JpegBits::EndInterval() {

@@ -16,8 +16,9 @@ struct HuffmanTable {
     uint16_t fast[1 << kHuffmanFastBits];
     // For AC tables: where the next kHuffmanFastBits bits hold a whole
     // coefficient (code and value), (value << 8) | (zeros before << 4) |
-    // bits used; else 0.
-    int16_t fastCoefficient[1 << kHuffmanFastBits];
+    // bits used; else 0. A 1-bit code of size 8 leaves a value of up to
+    // 255, which with its 8 bits below needs more than 16.
+    int32_t fastCoefficient[1 << kHuffmanFastBits];
     // For the longer codes, by length: the largest code (-1: none), and what
     // turns a code into an index of `symbols`.
     int32_t maxCode[17];
@@ -48,6 +49,24 @@ public:
     int DecodeBlock(const HuffmanTable& dc, const HuffmanTable& ac, const uint16_t quant[64], int& predictor,
                     int16_t block[64]);
 
+    // The pieces a progressive scan is made of: a symbol of `table` (-1 on
+    // a code it lacks), a value of `size` bits (1 to 15) as its signed
+    // meaning, and `count` bits (0 to 15) as they are.
+    int DecodeSymbol(const HuffmanTable& table);
+    int Receive(int size);
+    int Bits(int count) {
+        if (count == 0) return 0;
+        if (count_ < count) Fill();
+        const int value = static_cast<int>(bits_ >> (32 - count));
+        bits_ <<= count;
+        count_ -= count;
+        return value;
+    }
+
+    // Passes over what is left of a scan, restart markers included, and
+    // returns the code of the marker after it (another value when none).
+    int SkipScan();
+
     // True once the decoding used bits the scan does not have.
     bool Overran() const { return padding_ > count_; }
 
@@ -64,8 +83,6 @@ private:
             count_ += 8;
         }
     }
-    int DecodeSymbol(const HuffmanTable& table);
-    int Receive(int size);
 
     JpegInput& input_;
     uint32_t bits_ = 0;  // the next bit is the top one
@@ -73,3 +90,35 @@ private:
     int padding_ = 0;    // zero bits put at the end of bits_ past the data
     int marker_ = -1;    // the marker that ended the data, -1 while none
 };
+
+inline int JpegBits::DecodeSymbol(const HuffmanTable& table) {
+    Fill();
+    const uint16_t entry = table.fast[bits_ >> (32 - kHuffmanFastBits)];
+    if (entry) {
+        const int length = entry >> 8;
+        bits_ <<= length;
+        count_ -= length;
+        return entry & 0xFF;
+    }
+    for (int length = kHuffmanFastBits + 1; length <= 16; ++length) {
+        const int32_t code = static_cast<int32_t>(bits_ >> (32 - length));
+        // The code is no shorter one's prefix, so it is at least this
+        // length's first code: at most maxCode, it is one of this length's.
+        if (code <= table.maxCode[length]) {
+            bits_ <<= length;
+            count_ -= length;
+            return table.symbols[code + table.symbolOffset[length]];
+        }
+    }
+    return -1;
+}
+
+// The next `size` bits (1 to 15) as a signed value: values below half the
+// range stand for the negative ones.
+inline int JpegBits::Receive(int size) {
+    if (count_ < size) Fill();
+    const int value = static_cast<int>(bits_ >> (32 - size));
+    bits_ <<= size;
+    count_ -= size;
+    return value < 1 << (size - 1) ? value - (1 << size) + 1 : value;
+}

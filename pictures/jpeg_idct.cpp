@@ -1,6 +1,7 @@
 #include "jpeg_idct.h"
 
 #include <algorithm>
+#include <cmath>
 
 // The Loeffler-Ligtenberg-Moschytz factorisation: 12 multiplications per
 // 8 points. Constants are cosines scaled by 2^13; the first (column) pass
@@ -120,4 +121,51 @@ void FillBlock(int dc, uint8_t* out, size_t stride) {
     const uint8_t flat = Sample(Descale(dc * (int32_t{1} << kPass1Bits), kPass1Bits + 3));
     for (int row = 0; row < 8; ++row, out += stride)
         for (int i = 0; i < 8; ++i) out[i] = flat;
+}
+
+namespace {
+
+// For each reduced size, the weight of frequency u in sample n: C(u) / 2 *
+// cos((2n + 1) u pi / 2size), C(0) = 1 / sqrt 2, as the 8-point transform
+// weighs them at the centre of the m = 8 / size samples that n covers
+// (its two passes together divide by 4), times sin(m u pi / 16) / (m *
+// sin(u pi / 16)), which makes it their mean; scaled by 2^13.
+struct ScaledKernels {
+    int32_t weight[9][4][4];  // [size][n][u]
+    ScaledKernels() : weight() {
+        const double pi = 3.14159265358979323846;
+        for (int size = 1; size <= 4; size *= 2)
+            for (int n = 0; n < size; ++n)
+                for (int u = 0; u < size; ++u) {
+                    const int m = 8 / size;
+                    const double mean = u ? std::sin(m * u * pi / 16) / (m * std::sin(u * pi / 16)) : 1.0;
+                    const double c =
+                        (u ? 1.0 : std::sqrt(0.5)) / 2 * std::cos((2 * n + 1) * u * pi / (2 * size)) * mean;
+                    weight[size][n][u] = static_cast<int32_t>(std::lround(c * (1 << kConstBits)));
+                }
+    }
+};
+
+const ScaledKernels& Kernels() {
+    static const ScaledKernels kernels;
+    return kernels;
+}
+
+}  // namespace
+
+void InverseDctScaled(const int16_t block[64], int size, uint8_t* out, size_t stride) {
+    const int32_t(*weight)[4] = Kernels().weight[size];
+    int32_t work[4][4];  // [row][column], after the column pass
+    for (int column = 0; column < size; ++column)
+        for (int n = 0; n < size; ++n) {
+            int32_t sum = 0;
+            for (int v = 0; v < size; ++v) sum += weight[n][v] * block[v * 8 + column];
+            work[n][column] = Bound(Descale(sum, kConstBits - kPass1Bits));
+        }
+    for (int row = 0; row < size; ++row, out += stride)
+        for (int n = 0; n < size; ++n) {
+            int32_t sum = 0;
+            for (int u = 0; u < size; ++u) sum += weight[n][u] * work[row][u];
+            out[n] = Sample(Descale(sum, kConstBits + kPass1Bits));
+        }
 }

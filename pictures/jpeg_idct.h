@@ -14,3 +14,10 @@ void InverseDct(const int16_t block[64], uint8_t* out, size_t stride);
 // The same for a block whose only nonzero coefficient is the DC one: one
 // flat tone.
 void FillBlock(int dc, uint8_t* out, size_t stride);
+
+// A block at 1/2, 1/4 or 1/8 of its size (`size` 4, 2 or 1 samples a side)
+// from only its `size` x `size` lowest frequencies: the 8-point basis read
+// at the centres of the larger samples, which is close to the mean of the
+// samples each covers (within a few levels on photographs). `block` as for
+// InverseDct; coefficients beyond the corner are not read.
+void InverseDctScaled(const int16_t block[64], int size, uint8_t* out, size_t stride);

@@ -26,6 +26,14 @@ public:
     virtual bool Start(uint32_t width, uint32_t height) = 0;
     // `width` pixels. False stops the reader (a close, say).
     virtual bool Row(const uint32_t* pixels) = 0;
+
+    // The size the picture will be shown at, so that a reader that can give
+    // it reduced (a JPEG's blocks at 1/2, 1/4 or 1/8) gives no more than
+    // that needs; 0 x 0 when every pixel is wanted.
+    virtual void ShownSize(uint32_t& width, uint32_t& height) const { width = height = 0; }
+    // Asked between long steps that give no rows (the scans of a
+    // progressive JPEG). False stops the reader.
+    virtual bool Continue() { return true; }
 };
 
 enum class PictureRead {

@@ -1,19 +1,27 @@
 #!/usr/bin/env bash
 # Figures of the saver with a large picture (8000x8000 by default) on a
 # 1024x768 screen, under Wine in a headless X server of its own, for each
-# of JPEG, PNG, BMP and TIFF:
+# of JPEG (baseline and progressive), PNG, BMP and TIFF:
 #  - peak memory (VmHWM) of the zorv.scr process, the picture on screen;
 #  - a key pressed while the picture decodes, to the process's end;
 #  - start to the picture on the screen.
 #   tools/measure-pictures.sh [zorv.scr to measure] [edge in pixels]
-# SKIP_BUILD=1 uses what is built.
+# ZORV_BUILD_ROOT and ZORV_DIST as for tools/build.sh; SKIP_BUILD=1 uses
+# what is built. On a machine that runs no 32-bit programs the figures are
+# the x86-64 test build's, and say so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=${ZORV_BUILD_ROOT:-build}
+dist=$(realpath -m "${ZORV_DIST:-dist}")
 [ "${SKIP_BUILD:-0}" = 1 ] || tools/build.sh >/dev/null
-saver=$(realpath "${1:-dist/zorv.scr}")
+tree=$root/win
+if [ "$(tools/windows-test-arch.sh)" = x86_64 ]; then
+  tree=$root/win64 dist=$(realpath -m "$root/win64/dist")
+  echo "(this machine runs no 32-bit programs: figures of the x86-64 build under 64-bit Wine)"
+fi
+saver=$(realpath "${1:-$dist/zorv.scr}")
 edge=${2:-8000}
-figures=$(realpath "$root/win/bench/saver_figures.exe")
+figures=$(realpath "$tree/bench/saver_figures.exe")
 
 source tools/wine-session.sh
 source tools/measure-common.sh
@@ -24,9 +32,16 @@ mkdir -p "$work/dist"
 cp "$saver" "$work/dist/zorv.scr"
 export ZORV_DIST="$work/dist"
 
-for format in jpg png bmp tif; do
-  picture="$work/large.$format"
-  convert -size "${edge}x${edge}" gradient:orange-navy -quality 90 "$picture"
+# "progressive": the JPEG as a progressive one.
+for format in jpg progressive png bmp tif; do
+  options=()
+  if [ "$format" = progressive ]; then
+    options=(-interlace JPEG)
+    picture="$work/large-progressive.jpg"
+  else
+    picture="$work/large.$format"
+  fi
+  convert -size "${edge}x${edge}" gradient:orange-navy -quality 90 "${options[@]}" "$picture"
   echo "== ${edge}x${edge} $format ($(du -h "$picture" | cut -f1))"
   wine "$figures" bigpicture "$(winepath -w "$picture")"
 

@@ -1,6 +1,8 @@
 // One file's bytes through the saver's own readers as the saver reads a
 // picture: the readers' common entry, which picks a reader by the first
-// bytes, and a sink that reduces the rows to a small picture as they come.
+// bytes, and a sink that tells the size it shows the picture at and
+// reduces the rows to it as they come; a JPEG is read again besides,
+// shown smaller still within small coefficient budgets.
 // The fuzz targets and the native tests' replay of the saved inputs both
 // go through here.
 #pragma once

@@ -26,26 +26,6 @@ PictureRead Read(const std::vector<uint8_t>& bytes, KeptRows& sink) {
     return ReadOwnPicture(source, sink);
 }
 
-// A binary PGM or PPM of 16-bit samples, as 0x00RRGGBB of their high bytes.
-bool ReadExpected(const std::filesystem::path& path, uint32_t& width, uint32_t& height, std::vector<uint32_t>& pixels) {
-    std::ifstream file(path, std::ios::binary);
-    std::string magic;
-    uint32_t maxValue = 0;
-    file >> magic >> width >> height >> maxValue;
-    file.get();
-    const int channels = magic == "P6" ? 3 : 1;
-    if ((magic != "P5" && magic != "P6") || maxValue != 65535) return false;
-    for (uint32_t i = 0; i < width * height; ++i) {
-        uint32_t pixel = 0;
-        for (int c = 0; c < channels; ++c) {
-            pixel = pixel << 8 | static_cast<uint8_t>(file.get());
-            file.get();  // the low byte
-        }
-        pixels.push_back(channels == 1 ? pixel * 0x010101 : pixel);
-    }
-    return file.good();
-}
-
 const std::filesystem::path kPictures = ZORV_SAMPLE_PICTURES;
 
 std::vector<std::filesystem::path> Samples() {

@@ -121,3 +121,18 @@ bmp('bmp24-top-down', 24, top_down=True)
 bmp('bmp32', 32)
 bmp('v4-bmp32-rgb-order', 32, header=108, compression=3, masks=(0xFF, 0xFF00, 0xFF0000, 0xFF000000))
 bmp('v5-bmp32-10-bit', 32, header=124, compression=3, masks=(0x3FF00000, 0xFFC00, 0x3FF))
+
+
+# Progressive JPEGs as ImageMagick writes them (the reference library's
+# simple progression: spectral selection and successive approximation) of
+# a photograph not a whole number of MCUs either way.
+def progressive_jpeg(name, *options, grey=False):
+    subprocess.run(['convert', 'rose:', *options, '-interlace', 'JPEG', '-quality', '85', name + '.jpg'], check=True)
+    subprocess.run(['convert', name + '.jpg', '-strip', '-depth', '16', name + ('.pgm' if grey else '.ppm')],
+                   check=True)
+
+
+progressive_jpeg('progressive-ycc420', '-sampling-factor', '2x2')
+progressive_jpeg('progressive-ycc422', '-sampling-factor', '2x1')
+progressive_jpeg('progressive-ycc444', '-sampling-factor', '1x1')
+progressive_jpeg('progressive-grey', '-colorspace', 'Gray', grey=True)
