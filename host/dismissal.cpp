@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "core/cursor_distance.h"
-#include "host_state.h"
 #include "password.h"
+#include "saver_effect.h"  // declares SaverDefaultProc
 #include "saver_window.h"
 
 namespace {

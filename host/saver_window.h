@@ -16,9 +16,6 @@ constexpr int kSaverWindowFailed = -1;
 int RunSaver(HWND parent);
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The end of the chain below the fog's procedure: the dismissal rules, the
-// password provider's question, then DefWindowProcA.
-LRESULT SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The saver shows no cursor (the class has none, so nothing brings it back
 // until the window is gone).
