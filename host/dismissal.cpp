@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "core/cursor_distance.h"
+#include "hidden_cursor.h"
 #include "password.h"
 #include "saver_effect.h"  // declares SaverDefaultProc
-#include "saver_window.h"
 
 namespace {
 

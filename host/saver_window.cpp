@@ -7,6 +7,7 @@
 #include "saver_effect.h"
 #include "win32/library_entry.h"
 #include "win32/monitors.h"
+#include "hidden_cursor.h"
 #include "password.h"
 
 namespace {
