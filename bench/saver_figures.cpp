@@ -23,7 +23,7 @@
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
 #include "fog/fog_worker.h"
-#include "host/host_state.h"
+#include "host/saver_effect.h"
 #include "host/saver_window.h"
 #include "tests/win/support/test_support.h"
 #include "win32/scoped_handles.h"

@@ -1,6 +1,6 @@
 // The configuration dialog: every control writes its setting into theFog at
 // once, so the preview shows what is on screen; only OK stores the settings.
-#include "config_dialog.h"
+#include "host/saver_effect.h"  // declares ConfigDialogProc
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -8,7 +8,6 @@
 
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
-#include "host/host_state.h"
 #include "resources/resource.h"
 #include "config_preview.h"
 #include "dialog_bitmaps.h"
@@ -16,6 +15,8 @@
 
 namespace {
 
+// RefreshPreview: the dialog sends or posts it to itself to redraw the preview.
+constexpr UINT RefreshPreview = WM_APP;
 // Posted after a change of scale, once the system has rescaled the
 // controls, where it does.
 constexpr UINT RefitBitmaps = RefreshPreview + 1;

@@ -11,7 +11,7 @@
 #include "core/image_list.h"
 #include "core/settings_values.h"
 #include "fog/picture_loader.h"
-#include "host/host_state.h"
+#include "host/saver_effect.h"
 #include "resources/resource.h"
 #include "win32/scoped_handles.h"
 

@@ -3,13 +3,12 @@
 // background and lets the worker run at the first erase request, and stops
 // the worker at the close request. A random picture is read on a thread of
 // its own and painted when it arrives. Everything else goes on unchanged.
-#include "fog_saver_proc.h"
+#include "host/saver_effect.h"  // declares FogSaverProc
 
 #include <objbase.h>
 
 #include "core/random.h"
 #include "core/settings_values.h"
-#include "host/saver_window.h"
 #include "win32/display_power.h"
 #include "win32/scoped_handles.h"
 #include "backgrounds.h"

@@ -7,7 +7,6 @@
 #include "core/fog_pace.h"
 #include "core/random.h"
 #include "fog_engine.h"
-#include "fog_saver_proc.h"
 #include "fog_worker.h"
 #include "win32/processor_features.h"
 #include "win32/scoped_handles.h"

@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "core/cursor_distance.h"
-#include "host_state.h"
+#include "hidden_cursor.h"
 #include "password.h"
-#include "saver_window.h"
+#include "saver_effect.h"  // declares SaverDefaultProc
 
 namespace {
 

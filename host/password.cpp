@@ -7,9 +7,9 @@
 #include <cstdint>
 
 #include "win32/scoped_handles.h"
-#include "host_state.h"
+#include "saver_effect.h"
 #include "win32/library_entry.h"
-#include "saver_window.h"
+#include "hidden_cursor.h"
 
 TickCountSource verifyTickCount = GetTickCount;
 

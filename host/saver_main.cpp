@@ -1,13 +1,12 @@
 #include "saver_main.h"
 
-#include "config_ui/config_dialog.h"
 #include "core/command_line.h"
 #include "resources/resource.h"
 #include "win32/processor_features.h"
 #include "win32/common_controls.h"
 #include "win32/dpi_awareness.h"
 #include "fault_guard.h"
-#include "host_state.h"
+#include "saver_effect.h"
 #include "password.h"
 #include "saver_window.h"
 

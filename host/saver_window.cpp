@@ -3,11 +3,11 @@
 // the window answers itself before the fog sees them.
 #include "saver_window.h"
 
-#include "fog/fog_saver_proc.h"
 #include "resources/resource.h"
-#include "host_state.h"
+#include "saver_effect.h"
 #include "win32/library_entry.h"
 #include "win32/monitors.h"
+#include "hidden_cursor.h"
 #include "password.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <functional>
 
-#include "config_ui/config_dialog.h"
 #include "config_ui/images_dialog.h"
 #include "dialog_driver.h"
 #include "dialog_pictures.h"
 #include "fog/fog_engine.h"
+#include "host/saver_effect.h"
 #include "resources/resource.h"
 
 namespace {

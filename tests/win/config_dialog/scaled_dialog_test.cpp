@@ -2,7 +2,7 @@
 // own, tools/wine-layout-run): the system doubles the dialog's font, frame
 // and controls, and the pictures grow with them, smoothly, rather than
 // staying at the size they were drawn at.
-#include "config_ui/config_dialog.h"
+#include "host/saver_effect.h"
 #include "dialog_driver.h"
 #include "dialog_pictures.h"
 

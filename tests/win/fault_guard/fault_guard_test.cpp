@@ -11,7 +11,7 @@
 #include <string>
 
 #include "host/fault_guard.h"
-#include "host/host_state.h"
+#include "host/saver_effect.h"
 #include "tests/win/support/test_support.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
 #include "fog/picture_preparer.h"
-#include "host/host_state.h"
+#include "host/saver_effect.h"
 #include "host/saver_window.h"
 #include "tests/win/worker/fog_test_window.h"
 #include "large_pictures.h"

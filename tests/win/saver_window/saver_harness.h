@@ -11,7 +11,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "host/host_state.h"
+#include "host/saver_effect.h"
 #include "tests/win/support/test_support.h"
 
 // An expected result kAny is not compared; a recorded one is not answered

@@ -7,6 +7,7 @@
 #include <imm.h>
 
 #include "fog/fog_engine.h"
+#include "host/password.h"
 #include "host/saver_window.h"
 #include "resources/resource.h"
 

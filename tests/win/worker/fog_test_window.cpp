@@ -4,8 +4,7 @@
 
 #include "lab/bmp_file.h"
 #include "fog/fog_engine.h"
-#include "fog/fog_saver_proc.h"
-#include "host/host_state.h"
+#include "host/saver_effect.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "lab/bmp_file.h"
 #include "core/fog_pace.h"
 #include "fog/fog_engine.h"
-#include "fog/fog_saver_proc.h"
 #include "fog/fog_worker.h"
+#include "host/saver_effect.h"
 #include "fog_test_window.h"
 
 namespace {
