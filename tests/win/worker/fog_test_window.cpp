@@ -6,6 +6,7 @@
 #include "fog/fog_engine.h"
 #include "fog/fog_saver_proc.h"
 #include "host/host_state.h"
+#include "win32/bitmap_format.h"
 
 namespace {
 
@@ -94,8 +95,7 @@ void ExpectQuadrants(const PixelSurface& seen, int tolerance) {
 Canvas::Canvas(int width, int height, COLORREF colour)
     : width_(width),
       height_(height),
-      format_{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}},  // top-down
-      dib_(nullptr, format_) {
+      dib_(nullptr, TopDownBitmapFormat(width, height)) {
     Fill(colour);
 }
 
