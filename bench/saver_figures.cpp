@@ -26,6 +26,7 @@
 #include "host/saver_effect.h"
 #include "host/saver_window.h"
 #include "tests/win/support/test_support.h"
+#include "win32/bitmap_format.h"
 #include "win32/scoped_handles.h"
 
 namespace {
@@ -275,10 +276,8 @@ void MeasureLargePicture(const std::string& picture) {
 double MeanBrightness(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);
-    BITMAPINFO format = {};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     WindowDC surface(window);
-    DibCanvas copy(surface.get(), format);
+    DibCanvas copy(surface.get(), TopDownBitmapFormat(client.right, client.bottom));
     if (!copy.bits() || !BitBlt(copy.dc(), 0, 0, client.right, client.bottom, surface.get(), 0, 0, SRCCOPY)) return -1;
     GdiFlush();
     const auto* pixels = static_cast<const uint8_t*>(copy.bits());

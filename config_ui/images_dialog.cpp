@@ -10,9 +10,10 @@
 
 #include "core/image_list.h"
 #include "core/settings_values.h"
-#include "fog/picture_loader.h"
 #include "host/saver_effect.h"
+#include "picture_filter.h"
 #include "resources/resource.h"
+#include "win32/ansi_text.h"
 #include "win32/scoped_handles.h"
 
 namespace {
@@ -31,8 +32,6 @@ constexpr char kTooLongCaption[] = "Background Images";
 constexpr char kTooLongText[] =
     "The saver can only open pictures whose full path has at most 259 characters. "
     "These were not added:\n\n";
-
-const char* CharNextStep(const char* position) { return CharNextA(position); }
 
 LRESULT ToList(HWND dialog, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, message, wParam, lParam);

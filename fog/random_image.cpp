@@ -7,6 +7,7 @@
 #include "core/image_list.h"
 #include "core/random.h"
 #include "core/settings_values.h"
+#include "win32/bitmap_format.h"
 #include "win32/monitors.h"
 #include "win32/scoped_handles.h"
 #include "fog_engine.h"
@@ -76,8 +77,7 @@ void PaintAreaPictures(HDC surface, const std::vector<AreaPicture>& pictures) {
     for (const AreaPicture& picture : pictures) {
         if (picture.pixels.empty()) continue;
         const LONG width = picture.area.right - picture.area.left, height = picture.area.bottom - picture.area.top;
-        BITMAPINFO format = {};
-        format.bmiHeader = {sizeof format.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        const BITMAPINFO format = TopDownBitmapFormat(width, height);
         SetDIBitsToDevice(surface, picture.area.left, picture.area.top, width, height, 0, 0, 0, height,
                           picture.pixels.data(), &format, DIB_RGB_COLORS);
     }

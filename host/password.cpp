@@ -10,6 +10,7 @@
 #include "saver_effect.h"
 #include "win32/library_entry.h"
 #include "hidden_cursor.h"
+#include "win32/registry.h"
 
 TickCountSource verifyTickCount = GetTickCount;
 
@@ -33,9 +34,7 @@ using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR provider, HWND owner, DWORD 
 // fill the low bytes of a zeroed number.
 bool PasswordSwitchOn(HKEY desktop) {
     uint32_t value = 0;
-    DWORD size = sizeof value;
-    LONG status = RegQueryValueExA(desktop, kUsePasswordValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-    return status == ERROR_SUCCESS && value != 0;
+    return QueryFourBytes(desktop, kUsePasswordValue, &value) == ERROR_SUCCESS && value != 0;
 }
 
 void LoadVerifyEntry() {

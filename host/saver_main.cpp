@@ -5,20 +5,14 @@
 #include "win32/processor_features.h"
 #include "win32/common_controls.h"
 #include "win32/dpi_awareness.h"
+#include "win32/ansi_text.h"
+#include "win32/platform.h"
 #include "fault_guard.h"
 #include "saver_effect.h"
 #include "password.h"
 #include "saver_window.h"
 
 namespace {
-
-const char* CharNextStep(const char* position) { return CharNextA(position); }
-
-bool PlatformIsWin9x() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;  // 148
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-}
 
 HWND WindowFromNumber(uint32_t number) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(number)); }
 
@@ -62,7 +56,7 @@ void SaverEntry() {
 
 int SaverMain(HINSTANCE instance, const char* tail) {
     host.instance = instance;
-    host.isWin9x = PlatformIsWin9x() ? 1 : 0;
+    host.isWin9x = CurrentPlatformFamily() == PlatformFamily::Windows9x ? 1 : 0;
     ModeRequest request = ParseModeRequest(tail);
     return RunInFaultGuard([&request] { return RunModeRequest(request); });
 }

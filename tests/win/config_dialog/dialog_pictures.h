@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "win32/bitmap_format.h"
 
 struct ShownPicture {
     SIZE drawn;    // the resource bitmap
@@ -19,8 +20,7 @@ struct ShownPicture {
 
 inline size_t Colours(HBITMAP bitmap, SIZE size) {
     std::vector<DWORD> pixels(size.cx * size.cy);
-    BITMAPINFO format = {};
-    format.bmiHeader = {sizeof format.bmiHeader, size.cx, size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO format = BitmapFormat(size.cx, size.cy);
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, bitmap, 0, size.cy, pixels.data(), &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "lab/bmp_file.h"
+#include "config_ui/picture_filter.h"
 #include "fog/picture_loader.h"
 #include "tests/win/worker/fog_test_window.h"
 #include "large_pictures.h"

@@ -5,6 +5,7 @@
 #include "lab/bmp_file.h"
 #include "fog/fog_engine.h"
 #include "host/saver_effect.h"
+#include "win32/bitmap_format.h"
 
 namespace {
 
@@ -93,8 +94,7 @@ void ExpectQuadrants(const PixelSurface& seen, int tolerance) {
 Canvas::Canvas(int width, int height, COLORREF colour)
     : width_(width),
       height_(height),
-      format_{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}},  // top-down
-      dib_(nullptr, format_) {
+      dib_(nullptr, TopDownBitmapFormat(width, height)) {
     Fill(colour);
 }
 

@@ -69,6 +69,5 @@ public:
 private:
     uint32_t* bits() const { return static_cast<uint32_t*>(dib_.bits()); }  // 0x00RRGGBB
     int width_, height_;
-    BITMAPINFO format_;
     DibCanvas dib_;
 };
