@@ -13,9 +13,7 @@ namespace {
 
 // A picture control keeps the bitmap it was created with in its user data
 // while it shows a fitted one: every fitting starts again from that one.
-HBITMAP OriginalBitmap(HWND control) {
-    return reinterpret_cast<HBITMAP>(GetWindowLongPtrA(control, GWLP_USERDATA));
-}
+HBITMAP OriginalBitmap(HWND control) { return reinterpret_cast<HBITMAP>(GetWindowLongPtrA(control, GWLP_USERDATA)); }
 
 void KeepOriginalBitmap(HWND control, HBITMAP bitmap) {
     SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
@@ -49,8 +47,7 @@ HBITMAP FittedCopy(HBITMAP original, const BITMAP& shape, int width, int height)
     // writes. The top byte stays zero, so no system takes the copy for a
     // picture with transparency.
     BITMAPINFO format = BitmapFormat(shape.bmWidth, shape.bmHeight);
-    if (GetDIBits(screen.get(), original, 0, sourceHeight, pixels.data(), &format, DIB_RGB_COLORS) !=
-        shape.bmHeight)
+    if (GetDIBits(screen.get(), original, 0, sourceHeight, pixels.data(), &format, DIB_RGB_COLORS) != shape.bmHeight)
         return nullptr;
     FlipRows(pixels, sourceWidth, sourceHeight);
     std::vector<uint32_t> fitted = ScalePicture(pixels, sourceWidth, sourceHeight, width, height);
@@ -97,8 +94,8 @@ void FitPicture(HWND control) {
                      size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     if (wanted == shown) return;
     KeepOriginalBitmap(control, original);
-    HBITMAP previous = reinterpret_cast<HBITMAP>(
-        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(wanted)));
+    HBITMAP previous =
+        reinterpret_cast<HBITMAP>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(wanted)));
     if (previous && previous != original) DeleteObject(previous);
 }
 

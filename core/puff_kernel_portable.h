@@ -41,8 +41,7 @@ inline int32_t TruncMagnitude(double magnitude) {
 // angle's cosine or sine (the ring is positive), which the sign bit of the
 // table entry gives without the x87 unit: the truncations run on
 // magnitudes, and the sign is put on after.
-inline void TruncOffsetAndTarget(double offset, double f, const double& tableEntry, int32_t& source,
-                                 int32_t& target) {
+inline void TruncOffsetAndTarget(double offset, double f, const double& tableEntry, int32_t& source, int32_t& target) {
     uint32_t high;
     std::memcpy(&high, reinterpret_cast<const char*>(&tableEntry) + 4, sizeof high);
     const int32_t sign = static_cast<int32_t>(high) >> 31;  // 0 or -1

@@ -55,7 +55,9 @@ inline void SetBufferPixel(uint8_t* buffer, int32_t side, int32_t X, int32_t Y, 
 // down: (3a + b) >> 2 is the rounded-down mean of a and the rounded-down
 // mean of a and b, and a rounded-down mean of bytes takes four word
 // operations.
-[[gnu::always_inline]] inline uint32_t FloorMeanOfBytes(uint32_t a, uint32_t b) { return (a & b) + (((a ^ b) & 0xFEFEFEu) >> 1); }
+[[gnu::always_inline]] inline uint32_t FloorMeanOfBytes(uint32_t a, uint32_t b) {
+    return (a & b) + (((a ^ b) & 0xFEFEFEu) >> 1);
+}
 [[gnu::always_inline]] inline uint32_t BlendBufferValues(uint32_t old, uint32_t value) {
     old &= 0xFFFFFFu;
     return FloorMeanOfBytes(old, FloorMeanOfBytes(old, value & 0xFFFFFFu));

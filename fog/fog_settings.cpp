@@ -54,9 +54,13 @@ LONG FogEngine::LoadSettings(HWND refreshWindow, HWND drawWindow) {
         const char* name;
         void* place;
     } values[] = {
-        {kDensityValue, &Density},      {kPowerValue, &storedPower}, {kMixPixValue, &MixPix},
-        {kRayValue, &Ray},              {kBackgroundModeValue, &BackgroundMode},
-        {kDelayValue, &Delay},          {kTimeoutValue, &Timeout},
+        {kDensityValue, &Density},
+        {kPowerValue, &storedPower},
+        {kMixPixValue, &MixPix},
+        {kRayValue, &Ray},
+        {kBackgroundModeValue, &BackgroundMode},
+        {kDelayValue, &Delay},
+        {kTimeoutValue, &Timeout},
     };
     for (const auto& value : values) {
         status = QueryFourBytes(key, value.name, value.place);

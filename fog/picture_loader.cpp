@@ -142,8 +142,8 @@ namespace {
 
 enum class Outcome { Decoded, Failed, UnknownFormat };
 
-Outcome DecodeWithImagingComponent(IWICImagingFactory* factory, const wchar_t* path, uint32_t width,
-                                   uint32_t height, std::vector<uint32_t>& pixels, const volatile LONG* cancelled) {
+Outcome DecodeWithImagingComponent(IWICImagingFactory* factory, const wchar_t* path, uint32_t width, uint32_t height,
+                                   std::vector<uint32_t>& pixels, const volatile LONG* cancelled) {
     ComRef<IWICBitmapDecoder> decoder;
     const HRESULT opened = factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ,
                                                               WICDecodeMetadataCacheOnDemand, decoder.place());
@@ -163,7 +163,7 @@ Outcome DecodeWithImagingComponent(IWICImagingFactory* factory, const wchar_t* p
         return SUCCEEDED(converter->CopyPixels(&band, stride, stride * count, reinterpret_cast<BYTE*>(rows)));
     };
     return ReduceInBands(sourceWidth, sourceHeight, width, height, readBand, pixels, cancelled) ? Outcome::Decoded
-                                                                                               : Outcome::Failed;
+                                                                                                : Outcome::Failed;
 }
 
 // ---- The OLE picture loader ----
@@ -284,4 +284,3 @@ bool DecodePictureAt(const char* path, uint32_t width, uint32_t height, std::vec
     }
     return true;
 }
-

@@ -4,10 +4,10 @@
 #include <windows.h>
 
 #include "core/fog_buffer.h"
+#include "fog_engine.h"
 #include "win32/bitmap_format.h"
 #include "win32/processor_features.h"
 #include "win32/scoped_handles.h"
-#include "fog_engine.h"
 
 namespace {
 

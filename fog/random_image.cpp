@@ -7,16 +7,15 @@
 #include "core/image_list.h"
 #include "core/random.h"
 #include "core/settings_values.h"
+#include "fog_engine.h"
+#include "picture_loader.h"
 #include "win32/bitmap_format.h"
 #include "win32/monitors.h"
 #include "win32/scoped_handles.h"
-#include "fog_engine.h"
-#include "picture_loader.h"
 
 namespace {
 
 constexpr DWORD kImagePathBytes = kImagePathBufferBytes;
-
 
 // The path of one entry, ending at its first zero byte. Data that fills all
 // 260 bytes without one is used whole: the extra byte ends it. Empty when

@@ -6,11 +6,11 @@
 
 #include <cstdint>
 
-#include "win32/scoped_handles.h"
+#include "hidden_cursor.h"
 #include "saver_effect.h"
 #include "win32/library_entry.h"
-#include "hidden_cursor.h"
 #include "win32/registry.h"
+#include "win32/scoped_handles.h"
 
 TickCountSource verifyTickCount = GetTickCount;
 
@@ -100,7 +100,7 @@ int VerifyPassword(HWND saverWindow) {
     DropPendingTimers(saverWindow);
     host.closeGranted = static_cast<int>(SendMessageA(saverWindow, VerifyRequest, 0, 0));
     host.inVerify = 0;
-    if (!host.closeGranted) HideCursor();  // the provider's dialog showed it
+    if (!host.closeGranted) HideCursor();     // the provider's dialog showed it
     host.lastVerifyTick = verifyTickCount();  // the pause counts from the question's end
     return host.closeGranted;
 }

@@ -1,16 +1,16 @@
 #include "saver_main.h"
 
 #include "core/command_line.h"
+#include "fault_guard.h"
+#include "password.h"
 #include "resources/resource.h"
-#include "win32/processor_features.h"
+#include "saver_effect.h"
+#include "saver_window.h"
+#include "win32/ansi_text.h"
 #include "win32/common_controls.h"
 #include "win32/dpi_awareness.h"
-#include "win32/ansi_text.h"
 #include "win32/platform.h"
-#include "fault_guard.h"
-#include "saver_effect.h"
-#include "password.h"
-#include "saver_window.h"
+#include "win32/processor_features.h"
 
 namespace {
 
@@ -72,8 +72,7 @@ int PrepareConfigDialog(HINSTANCE) { return 1; }
 int RunConfigure(HWND parent) {
     if (!PrepareConfigDialog(host.instance)) return 0;
     InitDialogControls();
-    return static_cast<int>(DialogBoxParamA(host.instance, MAKEINTRESOURCEA(IDD_CONFIG), parent,
-                                            ConfigDialogProc, 0));
+    return static_cast<int>(DialogBoxParamA(host.instance, MAKEINTRESOURCEA(IDD_CONFIG), parent, ConfigDialogProc, 0));
 }
 
 int RunChangePassword(const char* handleText) {

@@ -11,7 +11,6 @@ namespace {
 constexpr size_t kFileHeaderBytes = 14;
 constexpr uint32_t kInfoHeaderBytes = 40;
 
-
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }

@@ -15,7 +15,8 @@
 #include "core/random.h"
 #include "core/trig.h"
 
-inline void ReferencePuffBuffer(uint8_t* buffer, const PuffSquare& square, const PuffSettings& settings, int32_t radius) {
+inline void ReferencePuffBuffer(uint8_t* buffer, const PuffSquare& square, const PuffSettings& settings,
+                                int32_t radius) {
     if (radius <= 0) return;
     const double s = std::sqrt(static_cast<double>(radius));
     const double bound = static_cast<double>(int64_t{settings.density} * radius) - settings.density * s;

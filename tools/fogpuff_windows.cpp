@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "lab/fogpuff_tool.h"
 #include "fog/fog_engine.h"
+#include "lab/fogpuff_tool.h"
 #include "win32/bitmap_format.h"
 #include "win32/processor_features.h"
 #include "win32/scoped_handles.h"

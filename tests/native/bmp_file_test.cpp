@@ -35,8 +35,8 @@ TEST(BmpFile, WhatIsWrittenReadsBackPixelForPixel) {
         EXPECT_EQ(original.Height(), decoded.Height());
         for (int32_t y = 0; y < original.Height(); ++y)
             for (int32_t x = 0; x < original.Width(); ++x)
-                ASSERT_EQ(original.Get(x, y), decoded.Get(x, y)) << size.first << " x " << size.second << " at " << x
-                                                                 << "," << y;
+                ASSERT_EQ(original.Get(x, y), decoded.Get(x, y))
+                    << size.first << " x " << size.second << " at " << x << "," << y;
     }
 }
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/fog_buffer.h"
-#include "lab/fog_puff_reference.h"
-#include "lab/pixel_surface.h"
 #include "core/random.h"
 #include "core/trig.h"
+#include "lab/fog_puff_reference.h"
+#include "lab/pixel_surface.h"
 
 inline PixelSurface Noise(int32_t width, int32_t height, uint32_t seed) {
     PixelSurface image(width, height);

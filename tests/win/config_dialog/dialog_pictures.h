@@ -41,9 +41,9 @@ inline std::vector<ShownPicture> ShownPictures(HWND dialog) {
     const int drawn[] = {IDB_CONFIG_CAUSE1, IDB_CONFIG_CAUSE2};
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP || pictures.size() == 2) continue;
-        HBITMAP original = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
-                                                           MAKEINTRESOURCEA(drawn[pictures.size()]), IMAGE_BITMAP, 0,
-                                                           0, LR_CREATEDIBSECTION));
+        HBITMAP original =
+            static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(drawn[pictures.size()]),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         HBITMAP image = reinterpret_cast<HBITMAP>(SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0));
         RECT client = {};
         GetClientRect(child, &client);

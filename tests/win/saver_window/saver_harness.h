@@ -46,7 +46,9 @@ public:
     // Runs the action on the saver's thread, inside its message loop.
     void RunHere(const std::function<void()>& action);
     bool Ended() const { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }
-    bool WaitForEnd() { return PumpUntil([this] { return Ended(); }, 5000); }
+    bool WaitForEnd() {
+        return PumpUntil([this] { return Ended(); }, 5000);
+    }
 
 private:
     static DWORD WINAPI ThreadMain(LPVOID self);

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "lab/pixel_surface.h"
 #include "core/settings_values.h"
+#include "lab/pixel_surface.h"
 #include "tests/win/support/test_support.h"
 #include "win32/scoped_handles.h"
 
@@ -36,8 +36,7 @@ constexpr DWORD kNever = 0xFFFFFFFF;  // Timeout -1
 void StoreSettings(DWORD mode, DWORD delay, DWORD timeout, DWORD ray = 50, DWORD power = 100);
 bool StoreImage(const std::string& path);  // the image list of one
 // A 2 x 2 picture, one colour in each quadrant.
-bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft,
-              COLORREF bottomRight);
+bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft, COLORREF bottomRight);
 // Whether the thread was created suspended and never resumed.
 bool ThreadIsHeld(HANDLE thread);
 // The window's pixels, as the worker sees them.
