@@ -15,11 +15,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "area_reducer.h"
-#include "fog_cycle.h"
-#include "fog_pace.h"
-#include "pixel_surface.h"
-#include "random.h"
+#include "core/fog_cycle.h"
+#include "core/fog_pace.h"
+#include "core/random.h"
+#include "lab/pixel_surface.h"
+#include "pictures/area_reducer.h"
 
 namespace {
 
@@ -49,7 +49,8 @@ bool ReadPpm(const char* path, Picture& picture) {
 
 PixelSurface ShowAt(const Picture& picture, int32_t width, int32_t height) {
     AreaReducer reducer(picture.width, picture.height, width, height);
-    for (int32_t y = 0; y < picture.height; ++y) reducer.AddRow(&picture.pixels[static_cast<size_t>(y) * picture.width]);
+    for (int32_t y = 0; y < picture.height; ++y)
+        reducer.AddRow(&picture.pixels[static_cast<size_t>(y) * picture.width]);
     PixelSurface shown(width, height);
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) shown.Set(x, y, reducer.Target()[static_cast<size_t>(y) * width + x]);
@@ -68,8 +69,7 @@ double MeanBrightness(const PixelSurface& picture) {
 
 // Puffs per megapixel until the mean brightness is half what it was,
 // interpolated between samples taken every 100 puffs a megapixel.
-double PuffsPerMegapixelToHalve(const Picture& photograph, int32_t width, int32_t height,
-                                double& start) {
+double PuffsPerMegapixelToHalve(const Picture& photograph, int32_t width, int32_t height, double& start) {
     PixelSurface picture = ShowAt(photograph, width, height);
     const double megapixels = width * static_cast<double>(height) / 1e6;
     start = MeanBrightness(picture);
@@ -115,10 +115,10 @@ int main(int argc, char** argv) {
         const double megapixels = size.first * static_cast<double>(size.second) / 1e6;
         const double puffsPerSecond =
             kPuffsPerSecondPerMegapixel * static_cast<double>(PaceArea(size.first, size.second, kDefaultRay)) / 1e6;
-        std::printf("%dx%d: brightness %.3f halved after %.0f puffs a megapixel; at the ceiling (%.1f puffs/s) a "
-                    "half-life of %.0f s\n",
-                    size.first, size.second, start, perMegapixel, puffsPerSecond,
-                    perMegapixel * megapixels / puffsPerSecond);
+        std::printf(
+            "%dx%d: brightness %.3f halved after %.0f puffs a megapixel; at the ceiling (%.1f puffs/s) a "
+            "half-life of %.0f s\n",
+            size.first, size.second, start, perMegapixel, puffsPerSecond, perMegapixel * megapixels / puffsPerSecond);
         std::fflush(stdout);
     }
     return 0;

@@ -11,8 +11,9 @@ int main() {
                 ComputePuffSquare(2.0, kRadius).side, kRounds, kPuffsPerRound);
     for (bool mix : {false, true}) {
         const Figures figures = MeasurePuff(mix, kPuffKernelAlwaysThere);
-        std::printf("puff r99 d10 p2.0 %s: straightforward %.2f ns/point, optimized %.2f ns/point, floor %.2f ns/point\n",
-                    mix ? "mix" : "overwrite", figures.straightforward, figures.optimized, figures.floor);
+        std::printf(
+            "puff r99 d10 p2.0 %s: straightforward %.2f ns/point, optimized %.2f ns/point, floor %.2f ns/point\n",
+            mix ? "mix" : "overwrite", figures.straightforward, figures.optimized, figures.floor);
     }
     return 0;
 }

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "area_reducer.h"
-#include "jpeg_reader.h"
+#include "pictures/area_reducer.h"
+#include "pictures/jpeg_reader.h"
 
 namespace {
 

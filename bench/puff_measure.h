@@ -17,8 +17,8 @@
 #include <chrono>
 #endif
 
-#include "fog_buffer.h"
-#include "fog_puff_reference.h"
+#include "core/fog_buffer.h"
+#include "lab/fog_puff_reference.h"
 
 namespace puff_measure {
 
@@ -62,8 +62,9 @@ inline std::vector<Move> PuffMoves(const PuffSquare& square, const PuffPlan& pla
     std::vector<Move> moves;
     const int32_t e = square.half;
     ForEachPuffPoint(plan, [&](double dx, double dy, double f) {
-        moves.push_back({static_cast<uint32_t>(BufferPixelOffset(square.side, e + SafeTrunc(dx), e + SafeTrunc(dy))),
-                         static_cast<uint32_t>(BufferPixelOffset(square.side, e + SafeTrunc(f * dx), e + SafeTrunc(f * dy)))});
+        moves.push_back(
+            {static_cast<uint32_t>(BufferPixelOffset(square.side, e + SafeTrunc(dx), e + SafeTrunc(dy))),
+             static_cast<uint32_t>(BufferPixelOffset(square.side, e + SafeTrunc(f * dx), e + SafeTrunc(f * dy)))});
     });
     return moves;
 }
@@ -73,7 +74,8 @@ void FloorPuff(uint8_t* buffer, const std::vector<Move>& moves) {
     for (const Move& move : moves) {
         const uint32_t value = puff_detail::LoadBufferPixel(buffer + move.source);
         uint8_t* target = buffer + move.target;
-        puff_detail::StoreBufferPixel(target, kMix ? BlendBufferValues(puff_detail::LoadBufferPixel(target), value) : value);
+        puff_detail::StoreBufferPixel(target,
+                                      kMix ? BlendBufferValues(puff_detail::LoadBufferPixel(target), value) : value);
     }
 }
 
@@ -95,24 +97,27 @@ inline Figures MeasurePuff(bool mix, PuffKernel kernel) {
 
     Figures figures;
     figures.straightforward = BestNanosecondsPerPuff([&](int puff) {
-        SRand(1000 + puff);
-        ReferencePuffBuffer(buffer.data(), square, settings, kRadius);
-    }) / points;
+                                  SRand(1000 + puff);
+                                  ReferencePuffBuffer(buffer.data(), square, settings, kRadius);
+                              }) /
+                              points;
     figures.optimized = BestNanosecondsPerPuff([&](int puff) {
-        SRand(1000 + puff);
-        PuffBuffer(buffer.data(), square, plan, mix, kernel);
-    }) / points;
+                            SRand(1000 + puff);
+                            PuffBuffer(buffer.data(), square, plan, mix, kernel);
+                        }) /
+                        points;
     std::vector<std::vector<Move>> moves;
     for (int puff = 0; puff < kDistinctPuffs; ++puff) {
         SRand(1000 + puff);
         moves.push_back(PuffMoves(square, plan));
     }
     figures.floor = BestNanosecondsPerPuff([&](int puff) {
-        if (mix)
-            FloorPuff<true>(buffer.data(), moves[puff]);
-        else
-            FloorPuff<false>(buffer.data(), moves[puff]);
-    }) / points;
+                        if (mix)
+                            FloorPuff<true>(buffer.data(), moves[puff]);
+                        else
+                            FloorPuff<false>(buffer.data(), moves[puff]);
+                    }) /
+                    points;
     return figures;
 }
 

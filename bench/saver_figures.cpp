@@ -15,17 +15,18 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
 #include "fog/fog_worker.h"
-#include "host/host_state.h"
+#include "host/saver_effect.h"
 #include "host/saver_window.h"
-#include "test_support.h"
+#include "tests/win/support/test_support.h"
+#include "win32/bitmap_format.h"
 #include "win32/scoped_handles.h"
 
 namespace {
@@ -198,9 +199,10 @@ void MeasureKeyToExit(const std::string& picture) {
         ended.push_back(NowMs() - start);
         gone.push_back(offScreen);
     }
-    std::printf("key press to the saver gone from the screen, Ray 100 Density 10 Power 2.00 Delay 0: median %.0f ms, "
-                "worst %.0f ms (runs: %s)\n",
-                Median(gone), gone.empty() ? -1.0 : *std::max_element(gone.begin(), gone.end()), List(gone).c_str());
+    std::printf(
+        "key press to the saver gone from the screen, Ray 100 Density 10 Power 2.00 Delay 0: median %.0f ms, "
+        "worst %.0f ms (runs: %s)\n",
+        Median(gone), gone.empty() ? -1.0 : *std::max_element(gone.begin(), gone.end()), List(gone).c_str());
     std::printf("key press to process exit, same settings: median %.0f ms, worst %.0f ms (runs: %s)%s\n", Median(ended),
                 ended.empty() ? -1.0 : *std::max_element(ended.begin(), ended.end()), List(ended).c_str(),
                 unanswered ? " - some key presses did not reach the saver" : "");
@@ -256,10 +258,10 @@ void MeasureLargePicture(const std::string& picture) {
         if (saver.WaitForExit(20000) != kProcessTimedOut) ended.push_back(NowMs() - start);
         if (pictureShown) std::printf("(run %d: the picture was on the screen before the key)\n", run);
     }
-    std::printf("key press 300 ms into the start to process exit, large picture: median %.0f ms, worst %.0f ms "
-                "(runs: %s)\n",
-                Median(ended), ended.empty() ? -1.0 : *std::max_element(ended.begin(), ended.end()),
-                List(ended).c_str());
+    std::printf(
+        "key press 300 ms into the start to process exit, large picture: median %.0f ms, worst %.0f ms "
+        "(runs: %s)\n",
+        Median(ended), ended.empty() ? -1.0 : *std::max_element(ended.begin(), ended.end()), List(ended).c_str());
     MarkerWindow marker;
     double start = NowMs();
     RunningProcess saver("\"" + SaverPath() + "\" /s");
@@ -275,19 +277,20 @@ void MeasureLargePicture(const std::string& picture) {
 double MeanBrightness(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);
-    BITMAPINFO format = {};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     WindowDC surface(window);
-    DibCanvas copy(surface.get(), format);
+    DibCanvas copy(surface.get(), TopDownBitmapFormat(client.right, client.bottom));
     if (!copy.bits() || !BitBlt(copy.dc(), 0, 0, client.right, client.bottom, surface.get(), 0, 0, SRCCOPY)) return -1;
     GdiFlush();
     const auto* pixels = static_cast<const uint8_t*>(copy.bits());
     double sum = 0;
-    for (LONG i = 0; i < client.right * client.bottom; ++i) sum += pixels[4 * i] + pixels[4 * i + 1] + pixels[4 * i + 2];
+    for (LONG i = 0; i < client.right * client.bottom; ++i)
+        sum += pixels[4 * i] + pixels[4 * i + 1] + pixels[4 * i + 2];
     return sum / (765.0 * client.right * client.bottom);
 }
 
-double Seconds(const FILETIME& time) { return (static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7; }
+double Seconds(const FILETIME& time) {
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime) / 1e7;
+}
 
 // Processor time of the whole process, or of one of its threads.
 double ProcessorSeconds(HANDLE thread = nullptr) {
@@ -320,10 +323,12 @@ void MeasurePace(const std::string& picture, double seconds, bool preview) {
     }
     HANDLE loop = CreateThread(nullptr, 0, RunSaverIn, parent, 0, nullptr);
     HWND window = nullptr;
-    PumpUntil([&] {
-        window = preview ? FindWindowExA(parent, nullptr, kSaverClassName, nullptr) : FindSaverWindow();
-        return window && theFog.BackgroundPainted;
-    }, 20000);
+    PumpUntil(
+        [&] {
+            window = preview ? FindWindowExA(parent, nullptr, kSaverClassName, nullptr) : FindSaverWindow();
+            return window && theFog.BackgroundPainted;
+        },
+        20000);
     double brightness = -1;
     PumpUntil([&] { return (brightness = MeanBrightness(window)) >= 0; }, 5000);
     const HANDLE worker = theFog.WorkerThread;
@@ -336,11 +341,12 @@ void MeasurePace(const std::string& picture, double seconds, bool preview) {
     PumpUntil([&] { return (later = MeanBrightness(window)) >= 0; }, 5000);
     RECT client = {};
     GetClientRect(window, &client);
-    std::printf("fog pace, defaults, %ldx%ld: %.0f puffs/s, brightness half-life %.0f s, CPU %.1f%% of one core "
-                "(%s; the worker %.1f%%; brightness %.3f to %.3f in %.0f s, extrapolated)\n",
-                client.right, client.bottom, drawn / elapsed, elapsed * (brightness / 2) / (brightness - later),
-                100 * used / elapsed, preview ? "preview" : "full screen", 100 * workerUsed / elapsed, brightness, later,
-                elapsed);
+    std::printf(
+        "fog pace, defaults, %ldx%ld: %.0f puffs/s, brightness half-life %.0f s, CPU %.1f%% of one core "
+        "(%s; the worker %.1f%%; brightness %.3f to %.3f in %.0f s, extrapolated)\n",
+        client.right, client.bottom, drawn / elapsed, elapsed * (brightness / 2) / (brightness - later),
+        100 * used / elapsed, preview ? "preview" : "full screen", 100 * workerUsed / elapsed, brightness, later,
+        elapsed);
     std::fflush(stdout);
     PostMessageA(window, WM_CLOSE, 0, 0);
     while (MsgWaitForMultipleObjects(1, &loop, FALSE, 20000, QS_ALLINPUT) != WAIT_OBJECT_0) PumpMessagesFor(0);

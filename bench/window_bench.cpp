@@ -11,8 +11,8 @@
 
 #include <cstdio>
 
-#include "bench/puff_measure.h"
 #include "fog/fog_engine.h"
+#include "puff_measure.h"
 #include "win32/processor_features.h"
 
 namespace {
@@ -49,8 +49,8 @@ void MeasureOnWindow(HDC dc) {
     const int32_t radius = puff_measure::kRadius;
     theFog.Density = 10;
     theFog.Power = 2.0;
-    std::printf("%d x %d window, %d puffs each, centres across the window; kernel: %s\n", kWidth, kHeight,
-                kWindowPuffs, KernelName(BufferPuffKernel()));
+    std::printf("%d x %d window, %d puffs each, centres across the window; kernel: %s\n", kWidth, kHeight, kWindowPuffs,
+                KernelName(BufferPuffKernel()));
     const PuffSquare square = ComputePuffSquare(2.0, radius);
     std::vector<uint8_t> buffer(square.BufferBytes(), 0x80);
     for (uint32_t mix : {0u, 1u}) {
@@ -63,8 +63,9 @@ void MeasureOnWindow(HDC dc) {
         SRand(1);
         const double arithmetic = MillisecondsPerPuff(
             kWindowPuffs, [&](int) { PuffBuffer(buffer.data(), square, plan, mix != 0, BufferPuffKernel()); });
-        std::printf("FogPuffBuffer r99 d10 p2.0 %s: %.2f ms per puff, of which %.2f ms (%.0f%%) outside the arithmetic\n",
-                    mix ? "mix" : "overwrite", whole, whole - arithmetic, 100.0 * (whole - arithmetic) / whole);
+        std::printf(
+            "FogPuffBuffer r99 d10 p2.0 %s: %.2f ms per puff, of which %.2f ms (%.0f%%) outside the arithmetic\n",
+            mix ? "mix" : "overwrite", whole, whole - arithmetic, 100.0 * (whole - arithmetic) / whole);
     }
     theFog.MixPix = 1;
     const double pixels = MillisecondsPerPuff(2, [&](int i) { theFog.FogPuffPixels(dc, 300 + 200 * i, 300, radius); });
@@ -95,8 +96,9 @@ int main() {
 
     const puff_measure::Figures found = puff_measure::MeasurePuff(true, BufferPuffKernel());
     const puff_measure::Figures x87 = puff_measure::MeasurePuff(true, PuffKernel::Portable);
-    std::printf("windows puff r99 d10 p2.0 mix: straightforward %.2f ns/point, optimized %.2f ns/point, floor %.2f ns/point\n",
-                found.straightforward, found.optimized, found.floor);
+    std::printf(
+        "windows puff r99 d10 p2.0 mix: straightforward %.2f ns/point, optimized %.2f ns/point, floor %.2f ns/point\n",
+        found.straightforward, found.optimized, found.floor);
     std::printf("windows puff r99 d10 p2.0 mix, x87 only: optimized %.2f ns/point\n", x87.optimized);
     return 0;
 }

@@ -1,21 +1,22 @@
 // The configuration dialog: every control writes its setting into theFog at
 // once, so the preview shows what is on screen; only OK stores the settings.
-#include "config_dialog.h"
+#include "host/saver_effect.h"  // declares ConfigDialogProc
 
 #include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "../core/settings_values.h"
-#include "../fog/fog_engine.h"
-#include "../host/host_state.h"
-#include "../resources/resource.h"
 #include "config_preview.h"
+#include "core/settings_values.h"
 #include "dialog_bitmaps.h"
+#include "fog/fog_engine.h"
 #include "images_dialog.h"
+#include "resources/resource.h"
 
 namespace {
 
+// RefreshPreview: the dialog sends or posts it to itself to redraw the preview.
+constexpr UINT RefreshPreview = WM_APP;
 // Posted after a change of scale, once the system has rescaled the
 // controls, where it does.
 constexpr UINT RefitBitmaps = RefreshPreview + 1;
@@ -45,8 +46,7 @@ const SliderSetting kSliders[] = {
      [](int32_t position) { theFog.Density = position; }},
     {IDC_CONFIG_BLUR, kBlurRange, [] { return BlurPositionFromPower(theFog.Power); },
      [](int32_t position) { theFog.Power = PowerFromBlurPosition(position); }},
-    {IDC_CONFIG_STRENGTH, kStrengthRange, [] { return theFog.Ray; },
-     [](int32_t position) { theFog.Ray = position; }},
+    {IDC_CONFIG_STRENGTH, kStrengthRange, [] { return theFog.Ray; }, [](int32_t position) { theFog.Ray = position; }},
     {IDC_CONFIG_SPEED, kSpeedRange, [] { return SpeedPositionFromDelay(theFog.Delay); },
      [](int32_t position) { theFog.Delay = DelayFromSpeedPosition(position); }},
 };
@@ -82,9 +82,7 @@ int32_t Clamp(int32_t value, SettingRange range) {
     return value < range.low ? range.low : value > range.high ? range.high : value;
 }
 
-bool IsChecked(HWND dialog, int id) {
-    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool IsChecked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void Check(HWND dialog, int id, bool checked) {
     SendDlgItemMessageA(dialog, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -208,6 +206,7 @@ INT_PTR OnRefreshToggled(HWND dialog) {
 }
 
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
+    // clang-format off
     switch (LOWORD(wParam)) {
     case IDOK:                    return OnOk(dialog);
     case IDCANCEL:                return OnCancel(dialog);
@@ -223,6 +222,7 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     case IDC_CONFIG_REFRESH:      return OnRefreshToggled(dialog);
     default:                      return FALSE;  // sliders, edit box, spin, preview
     }
+    // clang-format on
 }
 
 // ---------------------------------------------------------------- sliders
@@ -276,6 +276,7 @@ INT_PTR OnDestroy(HWND dialog) {
 }  // namespace
 
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    // clang-format off
     switch (message) {
     case WM_INITDIALOG:        return OnInitDialog(dialog);
     case WM_ACTIVATE:          return OnActivateOrMove(dialog);
@@ -288,4 +289,5 @@ INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:           return OnDestroy(dialog);
     default:                   return FALSE;
     }
+    // clang-format on
 }

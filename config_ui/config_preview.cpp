@@ -1,37 +1,9 @@
 #include "config_preview.h"
 
-#include "../core/settings_values.h"
-#include "../fog/fog_engine.h"
-#include "../resources/resource.h"
-#include "../win32/scoped_handles.h"
-
-namespace {
-
-void CopyScreenCorner(HDC canvas, int width, int height) {
-    WindowDC screen(nullptr, WindowDC::WholeWindow);
-    BitBlt(canvas, 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
-}
-
-void PaintPreviewBackground(HWND control, HDC canvas, int width, int height) {
-    // A compatible bitmap starts with undefined content; black is what
-    // shows wherever no background is painted.
-    PatBlt(canvas, 0, 0, width, height, BLACKNESS);
-    switch (theFog.BackgroundMode) {
-    case CurrentDesktopImage:
-        CopyScreenCorner(canvas, width, height);
-        break;
-    case DesktopBackground:
-        PaintDesktop(canvas);  // unscaled: the wallpaper's top-left corner
-        break;
-    case RandomImage:
-        theFog.PaintRandomImage(control, canvas);  // no picture: black stays
-        break;
-    default:
-        break;
-    }
-}
-
-}  // namespace
+#include "fog/backgrounds.h"
+#include "fog/fog_engine.h"
+#include "resources/resource.h"
+#include "win32/scoped_handles.h"
 
 void DrawPreview(HWND dialog) {
     HWND control = GetDlgItem(dialog, IDC_CONFIG_PREVIEW);

@@ -5,16 +5,15 @@
 #include <cstring>
 #include <vector>
 
-#include "../core/picture_scaler.h"
-#include "../win32/scoped_handles.h"
+#include "pictures/picture_scaler.h"
+#include "win32/bitmap_format.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
 // A picture control keeps the bitmap it was created with in its user data
 // while it shows a fitted one: every fitting starts again from that one.
-HBITMAP OriginalBitmap(HWND control) {
-    return reinterpret_cast<HBITMAP>(GetWindowLongPtrA(control, GWLP_USERDATA));
-}
+HBITMAP OriginalBitmap(HWND control) { return reinterpret_cast<HBITMAP>(GetWindowLongPtrA(control, GWLP_USERDATA)); }
 
 void KeepOriginalBitmap(HWND control, HBITMAP bitmap) {
     SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
@@ -32,15 +31,6 @@ bool IsPictureControl(HWND window) {
     return (GetWindowLongA(window, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP;
 }
 
-// 32 bits a pixel, rows bottom-up: the form every system's GDI reads and
-// writes. The top byte stays zero, so no system takes the copy for a
-// picture with transparency.
-BITMAPINFO PixelFormat(LONG width, LONG height) {
-    BITMAPINFO format = {};
-    format.bmiHeader = {sizeof format.bmiHeader, width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    return format;
-}
-
 void FlipRows(std::vector<uint32_t>& pixels, uint32_t width, uint32_t height) {
     for (uint32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
         std::swap_ranges(pixels.begin() + size_t{top} * width, pixels.begin() + size_t{top + 1} * width,
@@ -53,15 +43,17 @@ HBITMAP FittedCopy(HBITMAP original, const BITMAP& shape, int width, int height)
     WindowDC screen(nullptr);
     if (!screen.get()) return nullptr;
     std::vector<uint32_t> pixels(size_t{sourceWidth} * sourceHeight);
-    BITMAPINFO format = PixelFormat(shape.bmWidth, shape.bmHeight);
-    if (GetDIBits(screen.get(), original, 0, sourceHeight, pixels.data(), &format, DIB_RGB_COLORS) !=
-        shape.bmHeight)
+    // 32 bits a pixel, rows bottom-up: the form every system's GDI reads and
+    // writes. The top byte stays zero, so no system takes the copy for a
+    // picture with transparency.
+    BITMAPINFO format = BitmapFormat(shape.bmWidth, shape.bmHeight);
+    if (GetDIBits(screen.get(), original, 0, sourceHeight, pixels.data(), &format, DIB_RGB_COLORS) != shape.bmHeight)
         return nullptr;
     FlipRows(pixels, sourceWidth, sourceHeight);
     std::vector<uint32_t> fitted = ScalePicture(pixels, sourceWidth, sourceHeight, width, height);
     if (fitted.empty()) return nullptr;
     FlipRows(fitted, width, height);
-    BITMAPINFO targetFormat = PixelFormat(width, height);
+    BITMAPINFO targetFormat = BitmapFormat(width, height);
     void* bits = nullptr;
     HBITMAP copy = CreateDIBSection(screen.get(), &targetFormat, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (copy && bits) std::memcpy(bits, fitted.data(), fitted.size() * sizeof fitted[0]);
@@ -102,8 +94,8 @@ void FitPicture(HWND control) {
                      size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     if (wanted == shown) return;
     KeepOriginalBitmap(control, original);
-    HBITMAP previous = reinterpret_cast<HBITMAP>(
-        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(wanted)));
+    HBITMAP previous =
+        reinterpret_cast<HBITMAP>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(wanted)));
     if (previous && previous != original) DeleteObject(previous);
 }
 

@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "../core/image_list.h"
-#include "../core/settings_values.h"
-#include "../fog/picture_loader.h"
-#include "../host/host_state.h"
-#include "../resources/resource.h"
-#include "../win32/scoped_handles.h"
+#include "core/image_list.h"
+#include "core/settings_values.h"
+#include "host/saver_effect.h"
+#include "picture_filter.h"
+#include "resources/resource.h"
+#include "win32/ansi_text.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
@@ -31,8 +32,6 @@ constexpr char kTooLongCaption[] = "Background Images";
 constexpr char kTooLongText[] =
     "The saver can only open pictures whose full path has at most 259 characters. "
     "These were not added:\n\n";
-
-const char* CharNextStep(const char* position) { return CharNextA(position); }
 
 LRESULT ToList(HWND dialog, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, message, wParam, lParam);
@@ -73,7 +72,8 @@ void FitHorizontalExtent(HWND dialog) {
     for (int i = 0, count = EntryCount(dialog); i < count; ++i) {
         const std::string text = EntryText(dialog, i);
         SIZE size = {0, 0};
-        if (GetTextExtentPoint32A(surface.get(), text.c_str(), static_cast<int>(text.size()), &size) && size.cx > widest)
+        if (GetTextExtentPoint32A(surface.get(), text.c_str(), static_cast<int>(text.size()), &size) &&
+            size.cx > widest)
             widest = size.cx;
     }
     TEXTMETRICA metrics = {};
@@ -100,9 +100,9 @@ bool ReadValueAt(HKEY key, DWORD index, bool withData, StoredValue& value) {
         DWORD nameSize = static_cast<DWORD>(name.size());
         DWORD dataSize = static_cast<DWORD>(data.size());
         DWORD type = REG_NONE;
-        const LONG status = RegEnumValueA(key, index, &name[0], &nameSize, nullptr, &type,
-                                          withData ? reinterpret_cast<BYTE*>(&data[0]) : nullptr,
-                                          withData ? &dataSize : nullptr);
+        const LONG status =
+            RegEnumValueA(key, index, &name[0], &nameSize, nullptr, &type,
+                          withData ? reinterpret_cast<BYTE*>(&data[0]) : nullptr, withData ? &dataSize : nullptr);
         if (status == ERROR_MORE_DATA) {  // a short name buffer is not told its size: double both
             name.resize(name.size() * 2);
             if (withData) data.resize(std::max<size_t>(data.size() * 2, dataSize + 1));
@@ -131,7 +131,8 @@ std::vector<StoredValue> ReadValues(HKEY key, bool withData) {
 // while enumerating would skip values.
 void DeleteAllButEntries(HKEY key, size_t count) {
     for (const StoredValue& value : ReadValues(key, false))
-        if (!IsStoredEntryName(value.name, count)) RegDeleteValueA(key, value.name.c_str());  // a failed deletion is ignored
+        if (!IsStoredEntryName(value.name, count))
+            RegDeleteValueA(key, value.name.c_str());  // a failed deletion is ignored
 }
 
 void ShowTooLong(HWND dialog, const std::vector<std::string>& paths) {
@@ -173,8 +174,8 @@ INT_PTR OnOk(HWND dialog) {
     for (int i = 0; i < entries; ++i) {
         std::string path = EntryText(dialog, i);
         if (RegSetValueExA(key.get(), ImageValueName(i).c_str(), 0, EntryType(dialog, i),
-                           reinterpret_cast<const BYTE*>(path.c_str()), static_cast<DWORD>(path.size() + 1)) !=
-            ERROR_SUCCESS)
+                           reinterpret_cast<const BYTE*>(path.c_str()),
+                           static_cast<DWORD>(path.size() + 1)) != ERROR_SUCCESS)
             return FALSE;
     }
     DeleteAllButEntries(key.get(), entries > 0 ? static_cast<size_t>(entries) : 0);
@@ -222,6 +223,7 @@ INT_PTR OnRemove(HWND dialog) {
 }
 
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
+    // clang-format off
     switch (LOWORD(wParam)) {
     case IDOK:              return OnOk(dialog);
     case IDCANCEL:          return OnCancel(dialog);
@@ -229,6 +231,7 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     case IDC_IMAGES_REMOVE: return OnRemove(dialog);
     default:                return FALSE;  // the list box's notifications
     }
+    // clang-format on
 }
 
 }  // namespace
@@ -236,9 +239,11 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
 OpenFileDialogProc imagesOpenFileDialog = GetOpenFileNameA;
 
 INT_PTR CALLBACK ImagesDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    // clang-format off
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog(dialog);
     case WM_COMMAND:    return OnCommand(dialog, wParam);
     default:            return FALSE;
     }
+    // clang-format on
 }

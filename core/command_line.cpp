@@ -46,23 +46,31 @@ ModeRequest ParseModeRequest(const char* tail) {
         case 0:
             request.mode = SaverMode::Configure;
             return request;
-        case ' ': case '-': case '/':
+        case ' ':
+        case '-':
+        case '/':
             continue;
-        case 'S': case 's':
+        case 'S':
+        case 's':
             request.mode = SaverMode::Saver;
             return request;
-        case 'P': case 'p': case 'L': case 'l':
+        case 'P':
+        case 'p':
+        case 'L':
+        case 'l':
             request.mode = SaverMode::Preview;
             request.argument = SkipBlanks(position + 1);
             return request;
-        case 'C': case 'c':
+        case 'C':
+        case 'c':
             request.mode = SaverMode::ConfigureOwned;
             if (position[1] == ':') {
                 request.hasOwnerHandle = true;
                 request.ownerHandle = ParseDecimal(position + 2);
             }
             return request;
-        case 'A': case 'a':
+        case 'A':
+        case 'a':
             request.mode = SaverMode::ChangePassword;
             request.argument = SkipBlanks(position + 1);
             return request;

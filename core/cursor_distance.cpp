@@ -10,4 +10,6 @@ uint32_t UnsignedGap(int32_t a, int32_t b) {
 
 }  // namespace
 
-uint32_t CursorDistance(CursorPoint from, CursorPoint to) { return UnsignedGap(from.x, to.x) + UnsignedGap(from.y, to.y); }
+uint32_t CursorDistance(CursorPoint from, CursorPoint to) {
+    return UnsignedGap(from.x, to.x) + UnsignedGap(from.y, to.y);
+}

@@ -11,7 +11,9 @@ constexpr uint64_t kOnePuff = 1000000000;  // credit is counted in billionths of
 // Billionths of a puff earned per millisecond: K puffs a second a million
 // pixels is K x area billionths a millisecond. No window is larger than
 // 2^32 pixels; the cap only keeps the products in 64 bits.
-uint64_t CreditPerMs(uint64_t area) { return kPuffsPerSecondPerMegapixel * std::min<uint64_t>(area, uint64_t{1} << 32); }
+uint64_t CreditPerMs(uint64_t area) {
+    return kPuffsPerSecondPerMegapixel * std::min<uint64_t>(area, uint64_t{1} << 32);
+}
 
 }  // namespace
 

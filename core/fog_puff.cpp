@@ -51,7 +51,8 @@ PuffPlan MakePuffPlan(const PuffSettings& settings, int32_t radius) {
     const int32_t r = std::min(radius, kMaxPuffRadius);
     // Every ring gets the points i = 0, 1, ... while i < bound: ceil(bound)
     // of them. The bound uses the puff's radius, not the ring's.
-    const double bound = static_cast<double>(int64_t{settings.density} * r) - settings.density * std::sqrt(static_cast<double>(r));
+    const double bound =
+        static_cast<double>(int64_t{settings.density} * r) - settings.density * std::sqrt(static_cast<double>(r));
     if (!(bound > 0.0)) return plan;
     plan.radius = r;
     plan.pointsPerRing = std::min(static_cast<int64_t>(std::ceil(bound)), kMaxPuffPoints / r);

@@ -22,12 +22,12 @@
 
 #include "random.h"
 
-constexpr double kPuffAngleStep = 0.00019175345033112584;   // 6.283185307 / 32767
-constexpr double kPuffFactorStep = 3.051850947599719e-05;   // 1 / 32767
+constexpr double kPuffAngleStep = 0.00019175345033112584;  // 6.283185307 / 32767
+constexpr double kPuffFactorStep = 3.051850947599719e-05;  // 1 / 32767
 constexpr int32_t kMaxPuffRadius = 1024;
-constexpr int64_t kMaxPuffPoints = int64_t{1} << 22;        // 46 x the dialog's largest puff
+constexpr int64_t kMaxPuffPoints = int64_t{1} << 22;  // 46 x the dialog's largest puff
 constexpr int32_t kOffSurface = INT32_MIN;
-constexpr uint32_t kPixelReadFailed = 0xFFFFFFFFu;           // a read outside the surface
+constexpr uint32_t kPixelReadFailed = 0xFFFFFFFFu;  // a read outside the surface
 
 // Truncation toward zero; NaN and values outside int32 give kOffSurface.
 inline int32_t SafeTrunc(double value) {
@@ -86,9 +86,8 @@ inline void ForEachPuffPoint(const PuffPlan& plan, Visit visit) {
     if (plan.pointsPerRing <= 0) return;
     for (int32_t n = plan.radius; n >= 1; --n) {
         const double ring = n;
-        DrawPuffRing(plan, [ring, &visit](const PuffAngle& angle, double f) {
-            visit(ring * angle.cos, ring * angle.sin, f);
-        });
+        DrawPuffRing(
+            plan, [ring, &visit](const PuffAngle& angle, double f) { visit(ring * angle.cos, ring * angle.sin, f); });
     }
 }
 

@@ -5,7 +5,8 @@
 //
 // Accuracy: below one unit in the last place, as the classic kernels give.
 // Only plain double additions and multiplications are used; the process
-// must run the x87 unit at 53-bit precision on i686 (see FpuPrecision).
+// must run the x87 unit at 53-bit precision on i686 (SetDoublePrecision in
+// win32/processor_features.h).
 #pragma once
 
 double TrigCos(double x);

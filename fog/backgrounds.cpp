@@ -1,13 +1,14 @@
 // PaintBackground: fills the saver window from the source BackgroundMode
 // names, each monitor for itself; what lies outside every monitor is black.
+// PaintPreviewBackground: the same sources in the dialog's small preview.
 #include "backgrounds.h"
 
-#include "../core/settings_values.h"
+#include "core/settings_values.h"
 #include "fog_engine.h"
 #include "picture_preparer.h"
 #include "random_image.h"
-#include "../win32/monitors.h"
-#include "../win32/scoped_handles.h"
+#include "win32/monitors.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
@@ -78,6 +79,11 @@ void PaintRandomImages(HWND window, HDC surface) {
     BlackenOutside(surface, ClientArea(window), PictureAreas(window));
 }
 
+void CopyScreenCorner(HDC canvas, int width, int height) {
+    WindowDC screen(nullptr, WindowDC::WholeWindow);
+    BitBlt(canvas, 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
+}
+
 }  // namespace
 
 void PaintBackground(HWND saverWindow, HDC surface) {
@@ -93,5 +99,24 @@ void PaintBackground(HWND saverWindow, HDC surface) {
         break;
     default:
         break;  // no source: the window keeps what it shows
+    }
+}
+
+void PaintPreviewBackground(HWND control, HDC canvas, int width, int height) {
+    // A compatible bitmap starts with undefined content; black is what
+    // shows wherever no background is painted.
+    PatBlt(canvas, 0, 0, width, height, BLACKNESS);
+    switch (theFog.BackgroundMode) {
+    case CurrentDesktopImage:
+        CopyScreenCorner(canvas, width, height);
+        break;
+    case DesktopBackground:
+        PaintDesktop(canvas);  // unscaled: the wallpaper's top-left corner
+        break;
+    case RandomImage:
+        theFog.PaintRandomImage(control, canvas);  // no picture: black stays
+        break;
+    default:
+        break;
     }
 }

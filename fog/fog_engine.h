@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "../core/fog_buffer.h"
+#include "core/fog_buffer.h"
 
 class FogEngine {
 public:

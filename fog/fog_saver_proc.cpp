@@ -3,19 +3,18 @@
 // background and lets the worker run at the first erase request, and stops
 // the worker at the close request. A random picture is read on a thread of
 // its own and painted when it arrives. Everything else goes on unchanged.
-#include "fog_saver_proc.h"
+#include "host/saver_effect.h"  // declares FogSaverProc
 
 #include <objbase.h>
 
-#include "../core/random.h"
-#include "../core/settings_values.h"
-#include "../host/saver_window.h"
-#include "../win32/display_power.h"
-#include "../win32/scoped_handles.h"
 #include "backgrounds.h"
+#include "core/random.h"
+#include "core/settings_values.h"
 #include "fog_engine.h"
 #include "fog_worker.h"
 #include "picture_preparer.h"
+#include "win32/display_power.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
@@ -32,7 +31,7 @@ bool paintingBackground = false;
 bool stoppingWorker = false;
 
 LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    CoInitialize(nullptr);  // stays for the process: the picture loader needs it
+    CoInitialize(nullptr);                                   // stays for the process: the picture loader needs it
     if (theFog.LoadSettings(window, window) != 0) return 0;  // no worker: the background stays unfogged
     // Every thread has a generator of its own: the worker seeds its own
     // from the same tick when it starts, so each run fogs differently.
@@ -43,7 +42,8 @@ LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WatchDisplayPower(window);
     theFog.StopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD unusedThreadId;  // the 95 family fails a creation that has nowhere to put it
-    theFog.WorkerThread = CreateThread(nullptr, kWorkerStackSize, FogWorker, nullptr, CREATE_SUSPENDED, &unusedThreadId);
+    theFog.WorkerThread =
+        CreateThread(nullptr, kWorkerStackSize, FogWorker, nullptr, CREATE_SUSPENDED, &unusedThreadId);
     return SaverDefaultProc(window, message, wParam, lParam);
 }
 
@@ -134,6 +134,7 @@ LRESULT OnClose(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 LRESULT FogSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // clang-format off
     switch (message) {
     case WM_CREATE:     return OnCreate(window, message, wParam, lParam);
     case WM_ERASEBKGND: return OnEraseBackground(window, reinterpret_cast<HDC>(wParam));
@@ -143,4 +144,5 @@ LRESULT FogSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case kPicturesReadyMessage: return OnPicturesReady(window);
     default:            return SaverDefaultProc(window, message, wParam, lParam);
     }
+    // clang-format on
 }

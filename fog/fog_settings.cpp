@@ -1,34 +1,17 @@
 // LoadSettings and SaveSettings: the seven settings under HKCU\SOFTWARE\Zorv,
 // each a 4-byte REG_DWORD, read and written in a fixed order.
-#include "../core/settings_values.h"
+#include "core/settings_values.h"
 #include "fog_engine.h"
-
-#include <cstring>
+#include "win32/platform.h"
+#include "win32/registry.h"
 
 namespace {
-
-bool PlatformIsNT() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;  // 148
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
 
 bool ScreenHasNoColourTable() {
     HDC screen = GetWindowDC(nullptr);
     int colours = GetDeviceCaps(screen, NUMCOLORS);
     ReleaseDC(nullptr, screen);
     return colours == -1;
-}
-
-// Reads one value of at most 4 bytes without asking its type. The place
-// changes only on success (a failed read may leave part of a too-long value
-// in the buffer); a shorter value fills the low bytes and zeroes the rest.
-LONG QueryFourBytes(HKEY key, const char* name, void* place) {
-    uint32_t value = 0;
-    DWORD size = sizeof value;
-    LONG status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-    if (status == ERROR_SUCCESS) std::memcpy(place, &value, sizeof value);
-    return status;
 }
 
 bool HoldsValue(HKEY key, const char* name) {
@@ -44,7 +27,7 @@ LONG SetFourBytes(HKEY key, const char* name, uint32_t value) {
 LONG FogEngine::LoadSettings(HWND refreshWindow, HWND drawWindow) {
     RefreshWindow = refreshWindow;
     DrawWindow = drawWindow;
-    IsNT = PlatformIsNT() ? 1 : 0;
+    IsNT = CurrentPlatformFamily() == PlatformFamily::NT ? 1 : 0;
 
     Density = LoadDefaults::Density;
     Power = LoadDefaults::Power;
@@ -71,9 +54,13 @@ LONG FogEngine::LoadSettings(HWND refreshWindow, HWND drawWindow) {
         const char* name;
         void* place;
     } values[] = {
-        {kDensityValue, &Density},      {kPowerValue, &storedPower}, {kMixPixValue, &MixPix},
-        {kRayValue, &Ray},              {kBackgroundModeValue, &BackgroundMode},
-        {kDelayValue, &Delay},          {kTimeoutValue, &Timeout},
+        {kDensityValue, &Density},
+        {kPowerValue, &storedPower},
+        {kMixPixValue, &MixPix},
+        {kRayValue, &Ray},
+        {kBackgroundModeValue, &BackgroundMode},
+        {kDelayValue, &Delay},
+        {kTimeoutValue, &Timeout},
     };
     for (const auto& value : values) {
         status = QueryFourBytes(key, value.name, value.place);

@@ -3,14 +3,13 @@
 // the background when Timeout seconds have passed, draws the puffs due
 // each through a device context taken for it alone, and rests while the
 // display is off.
-#include "../core/fog_cycle.h"
-#include "../core/fog_pace.h"
-#include "../core/random.h"
-#include "fog_engine.h"
-#include "fog_saver_proc.h"
 #include "fog_worker.h"
-#include "../win32/processor_features.h"
-#include "../win32/scoped_handles.h"
+#include "core/fog_cycle.h"
+#include "core/fog_pace.h"
+#include "core/random.h"
+#include "fog_engine.h"
+#include "win32/processor_features.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
@@ -67,8 +66,7 @@ void DrawOnePuff() {
 // one puff per wait, as ever.
 void DrawDuePuffs(FogPace& pace) {
     pace.Advance(GetTickCount(), CurrentPaceArea());
-    for (uint32_t due = pace.TakeDue(theFog.Delay); due > 0 && !StopRequested(); --due)
-        DrawOnePuff();
+    for (uint32_t due = pace.TakeDue(theFog.Delay); due > 0 && !StopRequested(); --due) DrawOnePuff();
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
-// What the saver procedure tells the animation worker, and what the worker
+// The animation worker, what the saver procedure tells it, and what it
 // tells those who measure it.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+
+// The animation thread: the saver procedure creates it suspended at the
+// window's creation and lets it run at the first erase request.
+DWORD WINAPI FogWorker(LPVOID unused);
 
 // The tick count taken when the saver window was created. The generator
 // state is per thread, so the worker seeds its own from this value when it

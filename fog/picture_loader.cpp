@@ -11,15 +11,15 @@
 #include <wincodec.h>
 
 #include <algorithm>
-#include <cctype>
 #include <functional>
 #include <memory>
 #include <new>
-#include <string>
 
-#include "../core/area_reducer.h"
-#include "../core/picture_readers.h"
-#include "../win32/library_entry.h"
+#include "pictures/area_reducer.h"
+#include "pictures/picture_readers.h"
+#include "win32/bitmap_format.h"
+#include "win32/library_entry.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
@@ -28,30 +28,6 @@ namespace {
 constexpr uint32_t kBandBytes = 1 << 20;
 
 volatile bool imagingComponentHidden = false;
-
-template <class Interface>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (object_) object_->Release();
-    }
-    Interface** place() { return &object_; }
-    void** placeAsVoid() { return reinterpret_cast<void**>(&object_); }
-    Interface* operator->() const { return object_; }
-    Interface* get() const { return object_; }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-
-private:
-    Interface* object_ = nullptr;
-};
-
-struct OleString {
-    BSTR text;
-    explicit OleString(const wchar_t* wide) : text(SysAllocString(wide)) {}
-    ~OleString() { SysFreeString(text); }
-};
 
 bool Cancelled(const volatile LONG* cancelled) { return cancelled && *cancelled; }
 
@@ -151,6 +127,8 @@ PictureRead DecodeWithOwnReaders(const char* path, uint32_t width, uint32_t heig
     return read;
 }
 
+}  // namespace
+
 // ---- The imaging component ----
 
 bool CreateImagingFactory(ComRef<IWICImagingFactory>& factory) {
@@ -160,10 +138,12 @@ bool CreateImagingFactory(ComRef<IWICImagingFactory>& factory) {
                                       factory.placeAsVoid()));
 }
 
+namespace {
+
 enum class Outcome { Decoded, Failed, UnknownFormat };
 
-Outcome DecodeWithImagingComponent(IWICImagingFactory* factory, const wchar_t* path, uint32_t width,
-                                   uint32_t height, std::vector<uint32_t>& pixels, const volatile LONG* cancelled) {
+Outcome DecodeWithImagingComponent(IWICImagingFactory* factory, const wchar_t* path, uint32_t width, uint32_t height,
+                                   std::vector<uint32_t>& pixels, const volatile LONG* cancelled) {
     ComRef<IWICBitmapDecoder> decoder;
     const HRESULT opened = factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ,
                                                               WICDecodeMetadataCacheOnDemand, decoder.place());
@@ -183,46 +163,10 @@ Outcome DecodeWithImagingComponent(IWICImagingFactory* factory, const wchar_t* p
         return SUCCEEDED(converter->CopyPixels(&band, stride, stride * count, reinterpret_cast<BYTE*>(rows)));
     };
     return ReduceInBands(sourceWidth, sourceHeight, width, height, readBand, pixels, cancelled) ? Outcome::Decoded
-                                                                                               : Outcome::Failed;
+                                                                                                : Outcome::Failed;
 }
 
 // ---- The OLE picture loader ----
-
-// A memory device context like the screen's, deleted when it goes.
-struct ScreenLikeDC {
-    HDC dc = CreateCompatibleDC(nullptr);
-    ~ScreenLikeDC() {
-        if (dc) DeleteDC(dc);
-    }
-};
-
-// A top-down 32-bit DIB section selected into a memory device context of
-// its own; the bitmap it replaced goes back before both are deleted.
-class PixelCanvas {
-public:
-    PixelCanvas(uint32_t width, uint32_t height) {
-        BITMAPINFO format = {};
-        format.bmiHeader = {sizeof format.bmiHeader, static_cast<LONG>(width), -static_cast<LONG>(height), 1, 32,
-                            BI_RGB, 0, 0, 0, 0, 0};
-        bitmap_ = CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits_, nullptr, 0);
-        kept_ = memory_.dc && bitmap_ ? SelectObject(memory_.dc, bitmap_) : nullptr;
-    }
-    ~PixelCanvas() {
-        if (ready()) SelectObject(memory_.dc, kept_);
-        if (bitmap_) DeleteObject(bitmap_);
-    }
-    bool ready() const { return kept_ != nullptr && kept_ != HGDI_ERROR; }
-    HDC dc() const { return memory_.dc; }
-    const uint32_t* bits() const { return static_cast<const uint32_t*>(bits_); }
-    PixelCanvas(const PixelCanvas&) = delete;
-    PixelCanvas& operator=(const PixelCanvas&) = delete;
-
-private:
-    ScreenLikeDC memory_;  // declared first: deleted last
-    HBITMAP bitmap_ = nullptr;
-    void* bits_ = nullptr;
-    HGDIOBJ kept_ = nullptr;
-};
 
 // A bitmap picture's own pixels, read in bands (bottom-up, as GDI counts
 // its scan lines) and reduced like any other source.
@@ -238,9 +182,7 @@ bool ReduceOleBitmap(IPicture* picture, uint32_t width, uint32_t height, std::ve
     ScreenLikeDC reader;
     if (!reader.dc) return false;
     const BandReader readBand = [&](uint32_t first, uint32_t count, uint32_t* rows) {
-        BITMAPINFO format = {};
-        format.bmiHeader = {sizeof format.bmiHeader, static_cast<LONG>(sourceWidth), static_cast<LONG>(sourceHeight),
-                            1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        BITMAPINFO format = BitmapFormat(sourceWidth, sourceHeight);
         const UINT lowestScan = sourceHeight - first - count;
         if (GetDIBits(reader.dc, bitmap, lowestScan, count, rows, &format, DIB_RGB_COLORS) != static_cast<int>(count))
             return false;
@@ -259,14 +201,15 @@ bool RenderOlePicture(IPicture* picture, uint32_t width, uint32_t height, std::v
     OLE_XSIZE_HIMETRIC pictureWidth = 0;
     OLE_YSIZE_HIMETRIC pictureHeight = 0;
     if (FAILED(picture->get_Width(&pictureWidth)) || FAILED(picture->get_Height(&pictureHeight))) return false;
-    PixelCanvas canvas(width, height);
+    DibCanvas canvas(nullptr, TopDownBitmapFormat(width, height));
     if (!canvas.ready()) return false;
     PatBlt(canvas.dc(), 0, 0, width, height, WHITENESS);  // what a metafile leaves uncovered
     if (SetStretchBltMode(canvas.dc(), HALFTONE)) SetBrushOrgEx(canvas.dc(), 0, 0, nullptr);
     // HIMETRIC runs bottom-up: start at the top edge, go down by the height.
     picture->Render(canvas.dc(), 0, 0, width, height, 0, pictureHeight, pictureWidth, -pictureHeight, nullptr);
     GdiFlush();
-    pixels.assign(canvas.bits(), canvas.bits() + size_t{width} * height);
+    const auto* bits = static_cast<const uint32_t*>(canvas.bits());
+    pixels.assign(bits, bits + size_t{width} * height);
     return true;
 }
 
@@ -312,95 +255,6 @@ bool DecodeWithSystem(const char* path, uint32_t width, uint32_t height, std::ve
            (outcome == Outcome::UnknownFormat && DecodeWithOlePicture(widePath, width, height, pixels, cancelled));
 }
 
-// ---- Filters ----
-
-std::string Narrow(const wchar_t* wide) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return std::string();
-    std::string narrow(size - 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, &narrow[0], size, nullptr, nullptr);
-    return narrow;
-}
-
-// ".bmp,.dib" as the file dialog's "*.bmp;*.dib". Windows separates the
-// extensions with commas, Wine with semicolons.
-std::string PatternsOf(const std::string& extensions) {
-    std::string patterns;
-    size_t start = 0;
-    while (start < extensions.size()) {
-        size_t end = extensions.find_first_of(",;", start);
-        if (end == std::string::npos) end = extensions.size();
-        if (end > start) patterns += (patterns.empty() ? "*" : ";*") + extensions.substr(start, end - start);
-        start = end + 1;
-    }
-    return patterns;
-}
-
-struct FilterEntry {
-    std::string description, patterns;
-};
-
-// Read through its own string-returning entry twice: once for the size.
-template <class Info, class Getter>
-std::string InfoText(Info* info, Getter getter) {
-    UINT size = 0;
-    if (FAILED((info->*getter)(0, nullptr, &size)) || size == 0) return std::string();
-    std::wstring text(size, L'\0');
-    if (FAILED((info->*getter)(size, &text[0], &size))) return std::string();
-    return Narrow(text.c_str());
-}
-
-std::vector<FilterEntry> ImagingComponentEntries(IWICImagingFactory* factory) {
-    std::vector<FilterEntry> entries;
-    ComRef<IEnumUnknown> decoders;
-    if (FAILED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault, decoders.place())))
-        return entries;
-    for (;;) {
-        ComRef<IUnknown> component;
-        ULONG fetched = 0;
-        if (decoders->Next(1, component.place(), &fetched) != S_OK || fetched != 1) break;
-        ComRef<IWICBitmapDecoderInfo> info;
-        if (FAILED(component->QueryInterface(IID_IWICBitmapDecoderInfo, info.placeAsVoid()))) continue;
-        const std::string patterns = PatternsOf(InfoText(info.get(), &IWICBitmapDecoderInfo::GetFileExtensions));
-        if (patterns.empty()) continue;
-        const std::string name = InfoText(info.get(), &IWICBitmapDecoderInfo::GetFriendlyName);
-        entries.push_back({(name.empty() ? patterns : name) + " (" + patterns + ")", patterns});
-    }
-    return entries;
-}
-
-std::string FilterOf(const std::vector<FilterEntry>& entries) {
-    std::string all;
-    for (const FilterEntry& entry : entries) all += (all.empty() ? "" : ";") + entry.patterns;
-    std::string filter = "All picture files" + std::string(1, '\0') + all + '\0';
-    for (const FilterEntry& entry : entries) filter += entry.description + '\0' + entry.patterns + '\0';
-    return filter + "All files (*.*)" + '\0' + "*.*" + '\0';  // the string's own zero ends the table
-}
-
-const FilterEntry kOleEntries[] = {
-    {"JPEG File interchange format (*.jpg;*.jpeg)", "*.jpg;*.jpeg;*.jpe;*.jfif"},
-    {"Windows Bitmap (*.bmp)", "*.bmp;*.dib"},
-    {"Graphics Interchange Format (*.gif)", "*.gif"},
-    {"Icon (*.ico)", "*.ico"},
-};
-const FilterEntry kMetafileEntry = {"Windows Metafile (*.wmf;*.emf)", "*.wmf;*.emf"};
-
-std::string Lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// Adds `candidate` unless one of its patterns is offered already: a format
-// both the saver and the system read is listed once.
-void AddUnlisted(std::vector<FilterEntry>& entries, const FilterEntry& candidate) {
-    std::string offered = ";";
-    for (const FilterEntry& entry : entries) offered += Lowered(entry.patterns) + ";";
-    const std::string patterns = Lowered(candidate.patterns) + ";";
-    for (size_t start = 0, end; (end = patterns.find(';', start)) != std::string::npos; start = end + 1)
-        if (offered.find(";" + patterns.substr(start, end + 1 - start)) != std::string::npos) return;
-    entries.push_back(candidate);
-}
-
 }  // namespace
 
 PictureDecoder AvailablePictureDecoder() {
@@ -409,6 +263,8 @@ PictureDecoder AvailablePictureDecoder() {
 }
 
 void PretendImagingComponentMissing(bool missing) { imagingComponentHidden = missing; }
+
+bool OlePictureLoaderPresent() { return OlePictureLoader() != nullptr; }
 
 bool DecodePictureAt(const char* path, uint32_t width, uint32_t height, std::vector<uint32_t>& pixels,
                      const volatile LONG* cancelled) {
@@ -427,22 +283,4 @@ bool DecodePictureAt(const char* path, uint32_t width, uint32_t height, std::vec
         return false;
     }
     return true;
-}
-
-const char* PictureFileFilter() {
-    // Made once per decoder, on the dialog's thread.
-    static std::string filters[2];
-    const bool imaging = AvailablePictureDecoder() == PictureDecoder::ImagingComponent;
-    std::string& filter = filters[imaging ? 0 : 1];
-    if (!filter.empty()) return filter.c_str();
-    std::vector<FilterEntry> entries;
-    ComRef<IWICImagingFactory> factory;
-    if (imaging && CreateImagingFactory(factory)) entries = ImagingComponentEntries(factory.get());
-    const bool olePictures = OlePictureLoader() != nullptr;
-    if (entries.empty() && olePictures) entries.assign(std::begin(kOleEntries), std::end(kOleEntries));
-    for (const OwnPictureFormat* own = OwnPictureFormatsBegin(); own != OwnPictureFormatsEnd(); ++own)
-        AddUnlisted(entries, {own->description, own->patterns});
-    if (olePictures) entries.push_back(kMetafileEntry);  // only the OLE loader reads these
-    filter = FilterOf(entries);
-    return filter.c_str();
 }

@@ -1,5 +1,5 @@
 // Picture files for the backgrounds, decoded at the size they are shown.
-// The saver's own readers (core/picture_readers.h: PNG and BMP) come
+// The saver's own readers (pictures/picture_readers.h: JPEG, PNG and BMP) come
 // first, on every system. What they leave, the Windows Imaging Component
 // reads where the system has it (with every codec installed there);
 // elsewhere, and for the metafiles it does not read, the OLE picture
@@ -11,6 +11,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "win32/scoped_handles.h"
+
+struct IWICImagingFactory;
+
 enum class PictureDecoder { ImagingComponent, OlePicture };
 
 // The system's decoder here, behind the saver's own readers: the imaging
@@ -20,6 +24,13 @@ PictureDecoder AvailablePictureDecoder();
 // without the imaging component (for tests of that path).
 void PretendImagingComponentMissing(bool missing);
 
+// The imaging component's factory, false where the system lacks it (or it
+// is pretended missing).
+bool CreateImagingFactory(ComRef<IWICImagingFactory>& factory);
+// Whether this system has the OLE picture loader (the first releases of the
+// 95 family and NT 4.0 may lack it).
+bool OlePictureLoaderPresent();
+
 // The picture file at `path` (ANSI code page), stretched to width x height
 // with every source pixel weighed in: 32-bit 0x00RRGGBB pixels, rows
 // top-down. False, with `pixels` empty, when the file cannot be read (no
@@ -27,9 +38,3 @@ void PretendImagingComponentMissing(bool missing);
 // `cancelled` turns nonzero meanwhile.
 bool DecodePictureAt(const char* path, uint32_t width, uint32_t height, std::vector<uint32_t>& pixels,
                      const volatile LONG* cancelled = nullptr);
-
-// The file dialog's filter for what DecodePictureAt reads here, each
-// format once whoever reads it: pairs of description and patterns, each
-// ending in a zero byte, "All picture files" first and "All files" last,
-// the whole ending in an extra zero.
-const char* PictureFileFilter();

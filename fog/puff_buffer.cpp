@@ -3,10 +3,11 @@
 // touched twice per puff instead of once or twice per point.
 #include <windows.h>
 
-#include "../core/fog_buffer.h"
-#include "../win32/processor_features.h"
-#include "../win32/scoped_handles.h"
+#include "core/fog_buffer.h"
 #include "fog_engine.h"
+#include "win32/bitmap_format.h"
+#include "win32/processor_features.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
@@ -14,16 +15,7 @@ namespace {
 // rows of the square come first in memory, and the spare row holds the
 // bytes past the last pixel that a 32-bit read of that pixel touches.
 BITMAPINFO DescribeSquare(int side) {
-    static_assert(sizeof(BITMAPINFO) == 44, "header and one colour-table entry");
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = side;
-    info.bmiHeader.biHeight = side + 1;  // positive: rows bottom-up
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
+    return BitmapFormat(side, side + 1, 24);  // positive: rows bottom-up
 }
 
 const PuffKernel bufferKernel = SystemRunsSse2() ? PuffKernel::Sse2 : PuffKernel::Portable;

@@ -4,18 +4,18 @@
 
 #include <string>
 
-#include "../core/image_list.h"
-#include "../core/random.h"
-#include "../core/settings_values.h"
-#include "../win32/monitors.h"
-#include "../win32/scoped_handles.h"
+#include "core/image_list.h"
+#include "core/random.h"
+#include "core/settings_values.h"
 #include "fog_engine.h"
 #include "picture_loader.h"
+#include "win32/bitmap_format.h"
+#include "win32/monitors.h"
+#include "win32/scoped_handles.h"
 
 namespace {
 
 constexpr DWORD kImagePathBytes = kImagePathBufferBytes;
-
 
 // The path of one entry, ending at its first zero byte. Data that fills all
 // 260 bytes without one is used whole: the extra byte ends it. Empty when
@@ -76,8 +76,7 @@ void PaintAreaPictures(HDC surface, const std::vector<AreaPicture>& pictures) {
     for (const AreaPicture& picture : pictures) {
         if (picture.pixels.empty()) continue;
         const LONG width = picture.area.right - picture.area.left, height = picture.area.bottom - picture.area.top;
-        BITMAPINFO format = {};
-        format.bmiHeader = {sizeof format.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        const BITMAPINFO format = TopDownBitmapFormat(width, height);
         SetDIBitsToDevice(surface, picture.area.left, picture.area.top, width, height, 0, 0, 0, height,
                           picture.pixels.data(), &format, DIB_RGB_COLORS);
     }

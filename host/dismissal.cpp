@@ -4,10 +4,10 @@
 // shell's AutoPlay question, then DefWindowProcA.
 #include <optional>
 
-#include "../core/cursor_distance.h"
-#include "host_state.h"
+#include "core/cursor_distance.h"
+#include "hidden_cursor.h"
 #include "password.h"
-#include "saver_window.h"
+#include "saver_effect.h"  // declares SaverDefaultProc
 
 namespace {
 
@@ -47,11 +47,13 @@ Answer OnVerifyRequest(HWND window) {
 // Answered whatever inVerify holds: a close that arrives while the
 // provider asks must be refused, not passed to the platform.
 Answer ApplyPasswordRules(HWND window, UINT message) {
+    // clang-format off
     switch (message) {
     case WM_CLOSE:      return OnClose(window);
     case VerifyRequest: return OnVerifyRequest(window);
     default:            return std::nullopt;
     }
+    // clang-format on
 }
 
 Answer OnShowWindow(WPARAM shown) {
@@ -85,6 +87,7 @@ Answer OnMouseMove(HWND window) {
 }
 
 Answer ApplyDismissalRules(HWND window, UINT message, WPARAM wParam) {
+    // clang-format off
     switch (message) {
     case WM_SHOWWINDOW:     return OnShowWindow(wParam);
     case WM_ACTIVATEAPP:    return OnActivateApp(window, wParam);
@@ -99,6 +102,7 @@ Answer ApplyDismissalRules(HWND window, UINT message, WPARAM wParam) {
     case WM_MOUSEMOVE:      return OnMouseMove(window);
     default:                return std::nullopt;
     }
+    // clang-format on
 }
 
 // Stage A: a full-screen run that may still be dismissed.

@@ -1,3 +1,3 @@
-#include "host_state.h"
+#include "saver_effect.h"
 
 HostState host;

@@ -6,10 +6,11 @@
 
 #include <cstdint>
 
-#include "../win32/scoped_handles.h"
-#include "host_state.h"
-#include "../win32/library_entry.h"
-#include "saver_window.h"
+#include "hidden_cursor.h"
+#include "saver_effect.h"
+#include "win32/library_entry.h"
+#include "win32/registry.h"
+#include "win32/scoped_handles.h"
 
 TickCountSource verifyTickCount = GetTickCount;
 
@@ -33,9 +34,7 @@ using PwdChangePasswordProc = DWORD(WINAPI*)(LPCSTR provider, HWND owner, DWORD 
 // fill the low bytes of a zeroed number.
 bool PasswordSwitchOn(HKEY desktop) {
     uint32_t value = 0;
-    DWORD size = sizeof value;
-    LONG status = RegQueryValueExA(desktop, kUsePasswordValue, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-    return status == ERROR_SUCCESS && value != 0;
+    return QueryFourBytes(desktop, kUsePasswordValue, &value) == ERROR_SUCCESS && value != 0;
 }
 
 void LoadVerifyEntry() {
@@ -101,7 +100,7 @@ int VerifyPassword(HWND saverWindow) {
     DropPendingTimers(saverWindow);
     host.closeGranted = static_cast<int>(SendMessageA(saverWindow, VerifyRequest, 0, 0));
     host.inVerify = 0;
-    if (!host.closeGranted) HideCursor();  // the provider's dialog showed it
+    if (!host.closeGranted) HideCursor();     // the provider's dialog showed it
     host.lastVerifyTick = verifyTickCount();  // the pause counts from the question's end
     return host.closeGranted;
 }

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+// VerifyRequest: VerifyPassword sends it to the saver window, whose default
+// procedure asks the password provider.
+constexpr UINT VerifyRequest = WM_APP;
+
 void LoadPasswordProvider();
 void UnloadPasswordProvider();
 void SetSaverRunning(int running);

@@ -1,25 +1,18 @@
 #include "saver_main.h"
 
-#include "../config_ui/config_dialog.h"
-#include "../core/command_line.h"
-#include "../resources/resource.h"
-#include "../win32/processor_features.h"
-#include "../win32/common_controls.h"
-#include "../win32/dpi_awareness.h"
+#include "core/command_line.h"
 #include "fault_guard.h"
-#include "host_state.h"
 #include "password.h"
+#include "resources/resource.h"
+#include "saver_effect.h"
 #include "saver_window.h"
+#include "win32/ansi_text.h"
+#include "win32/common_controls.h"
+#include "win32/dpi_awareness.h"
+#include "win32/platform.h"
+#include "win32/processor_features.h"
 
 namespace {
-
-const char* CharNextStep(const char* position) { return CharNextA(position); }
-
-bool PlatformIsWin9x() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;  // 148
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-}
 
 HWND WindowFromNumber(uint32_t number) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(number)); }
 
@@ -63,7 +56,7 @@ void SaverEntry() {
 
 int SaverMain(HINSTANCE instance, const char* tail) {
     host.instance = instance;
-    host.isWin9x = PlatformIsWin9x() ? 1 : 0;
+    host.isWin9x = CurrentPlatformFamily() == PlatformFamily::Windows9x ? 1 : 0;
     ModeRequest request = ParseModeRequest(tail);
     return RunInFaultGuard([&request] { return RunModeRequest(request); });
 }
@@ -79,8 +72,7 @@ int PrepareConfigDialog(HINSTANCE) { return 1; }
 int RunConfigure(HWND parent) {
     if (!PrepareConfigDialog(host.instance)) return 0;
     InitDialogControls();
-    return static_cast<int>(DialogBoxParamA(host.instance, MAKEINTRESOURCEA(IDD_CONFIG), parent,
-                                            ConfigDialogProc, 0));
+    return static_cast<int>(DialogBoxParamA(host.instance, MAKEINTRESOURCEA(IDD_CONFIG), parent, ConfigDialogProc, 0));
 }
 
 int RunChangePassword(const char* handleText) {

@@ -3,12 +3,12 @@
 // the window answers itself before the fog sees them.
 #include "saver_window.h"
 
-#include "../fog/fog_saver_proc.h"
-#include "../resources/resource.h"
-#include "host_state.h"
-#include "../win32/library_entry.h"
-#include "../win32/monitors.h"
+#include "hidden_cursor.h"
 #include "password.h"
+#include "resources/resource.h"
+#include "saver_effect.h"
+#include "win32/library_entry.h"
+#include "win32/monitors.h"
 
 namespace {
 
@@ -59,8 +59,8 @@ WNDCLASSA SaverClass() {
 
 HWND CreateSaverWindow(const SaverPlacement& place) {
     const RECT& r = place.rect;
-    return CreateWindowExA(place.exStyle, kSaverClassName, place.title, place.style, r.left, r.top,
-                           r.right - r.left, r.bottom - r.top, place.parent, nullptr, host.instance, nullptr);
+    return CreateWindowExA(place.exStyle, kSaverClassName, place.title, place.style, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, place.parent, nullptr, host.instance, nullptr);
 }
 
 UINT AutoPlayMessageNumber() { return host.isWin9x ? RegisterWindowMessageA(kAutoPlayMessageName) : 0; }
@@ -223,6 +223,7 @@ int RunSaver(HWND parent) {
 }
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // clang-format off
     switch (message) {
     case WM_CREATE:      return OnCreate(window, message, wParam, lParam);
     case WM_DESTROY:     return OnDestroy(window, message, wParam, lParam);
@@ -240,4 +241,5 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_TIMER:       return OnTimer(window, message, wParam, lParam);
     default:             return FogSaverProc(window, message, wParam, lParam);
     }
+    // clang-format on
 }

@@ -7,8 +7,6 @@
 constexpr char kSaverClassName[] = "WindowsScreenSaverClass";
 constexpr char kFullScreenTitle[] = "Screen Saver";
 constexpr char kPreviewTitle[] = "Preview";
-// VerifyRequest: sent to the saver window to ask the password provider.
-constexpr UINT VerifyRequest = WM_APP;
 // RunSaver's result when the class or the window cannot be made.
 constexpr int kSaverWindowFailed = -1;
 
@@ -16,10 +14,3 @@ constexpr int kSaverWindowFailed = -1;
 int RunSaver(HWND parent);
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// The end of the chain below the fog's procedure: the dismissal rules, the
-// password provider's question, then DefWindowProcA.
-LRESULT SaverDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The saver shows no cursor (the class has none, so nothing brings it back
-// until the window is gone).
-inline void HideCursor() { SetCursor(nullptr); }

@@ -1,5 +1,5 @@
 // fogpuff, native: draws fog puffs on a BMP with the in-memory surface.
-#include "fogpuff_tool.h"
+#include "lab/fogpuff_tool.h"
 
 int main(int argc, char** argv) {
     return RunFogPuffTool(argc, argv, [](PixelSurface& image, const FogPuffArgs& args, std::string&) {

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Fuzzes the saver's own picture readers, one libFuzzer target a reader
-# (fuzz/), for SECONDS each (default 60), one after another on one core,
+# (pictures/fuzz/), for SECONDS each (default 60), one after another on one core,
 # and prints one line of figures per target. Builds with clang in
 # build/fuzz (ZORV_BUILD_ROOT moves it), installing clang first if it is
 # missing. Each target starts from the samples in tests/native/pictures,
-# the saved inputs in fuzz/regressions and what earlier runs found
+# the saved inputs in pictures/fuzz/regressions and what earlier runs found
 # (build/fuzz/corpus/READER); a crashing input is left in
-# build/fuzz/findings: copy it to fuzz/regressions once its fault is fixed.
+# build/fuzz/findings: copy it to pictures/fuzz/regressions once its fault is fixed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -31,7 +31,7 @@ for reader in jpeg png bmp; do
   before=$(ls "$tree/findings" | wc -l)
   # Allocations are bounded as the saver's 32-bit process would want them;
   # a run that ends early on a finding still reports its figures.
-  "$tree/fuzz/${reader}_fuzz" "$corpus" tests/native/pictures fuzz/regressions \
+  "$tree/pictures/fuzz/${reader}_fuzz" "$corpus" tests/native/pictures pictures/fuzz/regressions \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
     -artifact_prefix="$tree/findings/$reader-" -print_final_stats=1 >"$log" 2>&1 || status=1
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)

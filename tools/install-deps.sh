@@ -19,6 +19,7 @@ packages=(
   libxinerama1:i386
   xvfb xauth x11-utils x11-xserver-utils
   imagemagick
+  clang-format
 )
 for group in "$@"; do
   case $group in

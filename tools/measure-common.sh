@@ -1,5 +1,19 @@
 # Sourced by the measuring scripts: the steps they share.
 
+# Builds unless SKIP_BUILD=1 and sets root, dist (the programs measured)
+# and tree (their build tree): the shipped 32-bit build, or where this
+# machine runs no 32-bit programs the x86-64 test build, which it says.
+choose_measured_build() {
+  root=${ZORV_BUILD_ROOT:-build}
+  dist=$(realpath -m "${ZORV_DIST:-dist}")
+  [ "${SKIP_BUILD:-0}" = 1 ] || tools/build.sh >/dev/null
+  tree=$root/win
+  if [ "$(tools/windows-test-arch.sh)" = x86_64 ]; then
+    tree=$root/win64 dist=$(realpath -m "$root/win64/dist")
+    echo "(this machine runs no 32-bit programs: figures of the x86-64 build under 64-bit Wine)"
+  fi
+}
+
 # The strongest fog (largest puffs at Delay 0, never a refresh) on the
 # random-image background, with PICTURE as the whole image list.
 store_strongest_fog() {

@@ -11,20 +11,13 @@
 # the x86-64 test build's, and say so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=${ZORV_BUILD_ROOT:-build}
-dist=$(realpath -m "${ZORV_DIST:-dist}")
-[ "${SKIP_BUILD:-0}" = 1 ] || tools/build.sh >/dev/null
-tree=$root/win
-if [ "$(tools/windows-test-arch.sh)" = x86_64 ]; then
-  tree=$root/win64 dist=$(realpath -m "$root/win64/dist")
-  echo "(this machine runs no 32-bit programs: figures of the x86-64 build under 64-bit Wine)"
-fi
+source tools/measure-common.sh
+choose_measured_build
 saver=$(realpath "${1:-$dist/zorv.scr}")
 edge=${2:-8000}
 figures=$(realpath "$tree/bench/saver_figures.exe")
 
 source tools/wine-session.sh
-source tools/measure-common.sh
 wine_session_start "$root/measure-pictures-session"
 work=$(realpath "$root/measure-pictures-session")
 # The measuring program starts dist/zorv.scr: give it the one measured.

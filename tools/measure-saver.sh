@@ -14,19 +14,12 @@
 # the x86-64 test build's, and say so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=${ZORV_BUILD_ROOT:-build}
-dist=$(realpath -m "${ZORV_DIST:-dist}")
-[ "${SKIP_BUILD:-0}" = 1 ] || tools/build.sh >/dev/null
-tree=$root/win
-if [ "$(tools/windows-test-arch.sh)" = x86_64 ]; then
-  tree=$root/win64 dist=$(realpath -m "$root/win64/dist")
-  echo "(this machine runs no 32-bit programs: figures of the x86-64 build under 64-bit Wine)"
-fi
+source tools/measure-common.sh
+choose_measured_build
 figures=$(realpath "$tree/bench/saver_figures.exe")
 seconds=${ZORV_PACE_SECONDS:-60}
 
 source tools/wine-session.sh
-source tools/measure-common.sh
 export ZORV_DIST="$dist"
 
 # The fog's pace on a photograph that a Debian package ships (as

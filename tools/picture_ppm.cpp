@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "picture_readers.h"
+#include "pictures/picture_readers.h"
 
 namespace {
 

@@ -50,8 +50,8 @@ void StopWatchingDisplayPower() {
 bool ReadDisplayPower(WPARAM event, LPARAM setting, bool& on) {
     if (event != kPowerSettingChange || !setting) return false;
     const auto* record = reinterpret_cast<const PowerSetting*>(setting);
-    const bool display = IsEqualGUID(record->setting, kConsoleDisplayState) ||
-                         IsEqualGUID(record->setting, kMonitorPowerOn);
+    const bool display =
+        IsEqualGUID(record->setting, kConsoleDisplayState) || IsEqualGUID(record->setting, kMonitorPowerOn);
     if (!display || record->dataLength < sizeof(DWORD)) return false;
     DWORD state;
     std::memcpy(&state, record->data, sizeof state);

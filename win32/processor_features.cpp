@@ -1,7 +1,7 @@
 #include "processor_features.h"
 
-#include <float.h>
 #include <windows.h>
+#include <float.h>
 
 #include "library_entry.h"
 

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <ole2.h>
+
 // GetDC/GetWindowDC of a window (or of the whole screen for no window).
 class WindowDC {
 public:
@@ -76,6 +78,14 @@ private:
     HGDIOBJ kept_;
 };
 
+// A memory device context like the screen's, deleted when it goes.
+struct ScreenLikeDC {
+    HDC dc = CreateCompatibleDC(nullptr);
+    ~ScreenLikeDC() {
+        if (dc) DeleteDC(dc);
+    }
+};
+
 // An open registry key, closed when it goes.
 class RegistryKey {
 public:
@@ -112,4 +122,30 @@ private:
         return module;
     }
     HMODULE module_;
+};
+
+// A reference to a COM object, released when it goes.
+template <class Interface>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() {
+        if (object_) object_->Release();
+    }
+    Interface** place() { return &object_; }
+    void** placeAsVoid() { return reinterpret_cast<void**>(&object_); }
+    Interface* operator->() const { return object_; }
+    Interface* get() const { return object_; }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+
+private:
+    Interface* object_ = nullptr;
+};
+
+// A copy of a wide string in OLE's own allocation, freed when it goes.
+struct OleString {
+    BSTR text;
+    explicit OleString(const wchar_t* wide) : text(SysAllocString(wide)) {}
+    ~OleString() { SysFreeString(text); }
 };

@@ -1,4 +1,4 @@
-#include "area_reducer.h"
+#include "pictures/area_reducer.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,12 @@ TEST(AreaReducer, WeighsEverySourcePixelByTheAreaItCovers) {
         std::vector<uint32_t> source, expected;
     } cases[] = {
         {"same size", 2, 2, 2, 2, {1, 2, 3, 4}, {1, 2, 3, 4}},
-        {"2x2 blocks", 4, 2, 2, 1, {0xFF000010, 0x20, 0x000300, 0x000500, 0x30, 0x41, 0x010000, 0x020000},
+        {"2x2 blocks",
+         4,
+         2,
+         2,
+         1,
+         {0xFF000010, 0x20, 0x000300, 0x000500, 0x30, 0x41, 0x010000, 0x020000},
          {0x28, 0x010200}},
         {"enlarged", 2, 1, 4, 2, {0x10, 0x20}, {0x10, 0x10, 0x20, 0x20, 0x10, 0x10, 0x20, 0x20}},
         {"three to two", 3, 1, 2, 1, {0x00, 0x30, 0x60}, {0x10, 0x50}},

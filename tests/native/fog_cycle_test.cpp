@@ -1,6 +1,6 @@
 // The worker's refresh test, at the edges of whole seconds and across the
 // tick counter's wrap.
-#include "fog_cycle.h"
+#include "core/fog_cycle.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ TEST(BackgroundRefreshDue, ComparesWholeElapsedSecondsWithTheTimeout) {
     } cases[] = {
         {1000, 1000 + 60999, 60, false}, {1000, 1000 + 61000, 60, true},  // 60 whole seconds are not more than 60
         {0xFFFFFFF0u, 60983, 60, false}, {0xFFFFFFF0u, 60984, 60, true},  // wrapped: 60,999 and 61,000 ms
-        {0, 0xFFFFFFFFu, -1, false}, {0, 0xFFFFFFFFu, -2, false},  // any negative lies beyond every elapsed time
+        {0, 0xFFFFFFFFu, -1, false},     {0, 0xFFFFFFFFu, -2, false},     // any negative lies beyond every elapsed time
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.due, BackgroundRefreshDue(c.now, c.last, c.timeout))

@@ -2,7 +2,7 @@
 // resolutions: the ceiling holds at Delay 0 on every size, puffs due
 // between two wake-ups are drawn together, a slower Speed is never faster,
 // and time lost to a hold-up is not made up in a burst.
-#include "fog_pace.h"
+#include "core/fog_pace.h"
 
 #include <gtest/gtest.h>
 
@@ -106,9 +106,9 @@ TEST(PaceArea, SmallWindowsArePacedAsASquareOfTheirPuffs) {
         uint64_t area;
     } cases[] = {
         {1920, 1080, 50, 1920 * 1080},
-        {152, 112, 50, 150 * 150},                  // a preview: much of each puff lands outside
-        {152, 112, 10, 152 * 112},                  // small puffs fit
-        {152, 112, 0x7FFFFFFF, 3072ull * 3072},     // radii beyond the puff's own cap count as the cap
+        {152, 112, 50, 150 * 150},               // a preview: much of each puff lands outside
+        {152, 112, 10, 152 * 112},               // small puffs fit
+        {152, 112, 0x7FFFFFFF, 3072ull * 3072},  // radii beyond the puff's own cap count as the cap
         {152, 112, -5, 152 * 112},
         {0, 768, 50, 0},
         {-1024, -768, 50, 0},

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "picture_fuzz_entry.h"
 #include "picture_test_support.h"
+#include "pictures/fuzz/picture_fuzz_entry.h"
 
 namespace {
 

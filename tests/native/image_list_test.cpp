@@ -1,4 +1,4 @@
-#include "image_list.h"
+#include "core/image_list.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "random.h"
+#include "core/random.h"
 
 using namespace std::string_literals;
 
@@ -19,8 +19,8 @@ namespace {
 // value's.
 TEST(ImageValueName, IsTheIndexInLowercaseHexAndIsReadBackWhateverTheCaseAndNothingElseIs) {
     const std::pair<const char*, long long> cases[] = {
-        {"0", 0},   {"9", 9},   {"a", 10},  {"A", 10},  {"1F", 31},       {"10", 16},     {"ffffffff", 0xFFFFFFFF},
-        {"abcd", 0xABCD}, {"", -1},   {"00", -1}, {"0a", -1}, {"g", -1},  {"-1", -1},       {" 1", -1},
+        {"0", 0},          {"9", 9},     {"a", 10},  {"A", 10},   {"1F", 31}, {"10", 16}, {"ffffffff", 0xFFFFFFFF},
+        {"abcd", 0xABCD},  {"", -1},     {"00", -1}, {"0a", -1},  {"g", -1},  {"-1", -1}, {" 1", -1},
         {"100000000", -1}, {"note", -1}, {"1x", -1}, {"0x1", -1},
     };
     for (const auto& c : cases) {
@@ -46,7 +46,9 @@ TEST(OpenFileSelection, JoinsTheFolderWithEveryNameInOrderAndNeverReadsPastTheBu
         std::vector<std::string> tooLong;
     } cases[] = {
         {"C:\\Pictures\\one.jpg\0\0"s, {"C:\\Pictures\\one.jpg"}, {}},
-        {"C:\\Pictures\0b.png\0a.jpg\0a.jpg\0\0"s, {"C:\\Pictures\\b.png", "C:\\Pictures\\a.jpg", "C:\\Pictures\\a.jpg"}, {}},
+        {"C:\\Pictures\0b.png\0a.jpg\0a.jpg\0\0"s,
+         {"C:\\Pictures\\b.png", "C:\\Pictures\\a.jpg", "C:\\Pictures\\a.jpg"},
+         {}},
         {"C:\\\0a.jpg\0b.png\0\0"s, {"C:\\a.jpg", "C:\\b.png"}, {}},  // a root already ends in "\"
         {"\0\0"s, {}, {}},
         {"qqqq"s, {"qqqq"}, {}},

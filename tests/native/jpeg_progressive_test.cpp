@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "jpeg_coefficients.h"
-#include "jpeg_reader.h"
 #include "jpeg_test_writer.h"
 #include "picture_test_support.h"
+#include "pictures/jpeg_coefficients.h"
+#include "pictures/jpeg_reader.h"
 
 namespace {
 
@@ -169,8 +169,8 @@ TEST(JpegProgressive, KeepsEveryCoefficientWhereTheyFit) {
     const Expected expected = ImageMagickDecode(sample);
     KeptRows sink;
     sink.shownWidth = sink.shownHeight = 1;
-    ASSERT_EQ(PictureRead::Decoded, Decode(SampleBytes(sample.name + std::string(".jpg")), sink,
-                                           StoreBytes(sample, expected, 8)));
+    ASSERT_EQ(PictureRead::Decoded,
+              Decode(SampleBytes(sample.name + std::string(".jpg")), sink, StoreBytes(sample, expected, 8)));
     EXPECT_EQ(expected.width, sink.width);
     EXPECT_LE(WorstDifference(expected.pixels, sink.pixels), 2);
 }
@@ -221,8 +221,8 @@ TEST(JpegProgressive, ScansWithRestartsAndRunsOfEmptyBlocksAddUpToTheSequentialP
         for (int interval : {0, 1, 5}) {
             for (const auto& bands : {std::vector<std::pair<int, int>>{{1, 63}},
                                       std::vector<std::pair<int, int>>{{1, 2}, {3, 20}, {21, 63}}}) {
-                SCOPED_TRACE(testing::Message() << components << " components, restart interval " << interval
-                                                << ", " << bands.size() << " bands");
+                SCOPED_TRACE(testing::Message() << components << " components, restart interval " << interval << ", "
+                                                << bands.size() << " bands");
                 TestJpeg progressive = sequential;
                 progressive.progressive = true;
                 progressive.restartInterval = interval;

@@ -1,4 +1,4 @@
-#include "jpeg_reader.h"
+#include "pictures/jpeg_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "jpeg_entropy.h"
 #include "jpeg_test_writer.h"
 #include "picture_test_support.h"
+#include "pictures/jpeg_entropy.h"
 
 namespace {
 
@@ -150,7 +150,7 @@ TEST(JpegReader, TellsRgbFromYccAsTheReferenceLibraryDoes) {
         bool namedRgb;
         bool rgb;
     } cases[] = {
-        {true, 0, false, false}, {true, -1, true, false},  {false, 1, true, false}, {false, 2, false, false},
+        {true, 0, false, false}, {true, -1, true, false}, {false, 1, true, false}, {false, 2, false, false},
         {false, 0, false, true}, {false, -1, true, true}, {false, 0, true, true},
     };
     for (const auto& c : cases) {

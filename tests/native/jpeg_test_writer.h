@@ -104,8 +104,8 @@ private:
 namespace test_jpeg_detail {
 
 inline void Segment(std::vector<uint8_t>& out, uint8_t marker, const std::vector<uint8_t>& body) {
-    out.insert(out.end(), {0xFF, marker, static_cast<uint8_t>((body.size() + 2) >> 8),
-                           static_cast<uint8_t>(body.size() + 2)});
+    out.insert(out.end(),
+               {0xFF, marker, static_cast<uint8_t>((body.size() + 2) >> 8), static_cast<uint8_t>(body.size() + 2)});
     out.insert(out.end(), body.begin(), body.end());
 }
 
@@ -163,8 +163,11 @@ inline std::vector<uint8_t> WriteTestJpeg(const TestJpeg& picture) {
     std::vector<uint8_t> quant(65, 1);
     quant[0] = 0;
     Segment(out, 0xDB, quant);
-    std::vector<uint8_t> frame = {8, static_cast<uint8_t>(picture.height >> 8), static_cast<uint8_t>(picture.height),
-                                  static_cast<uint8_t>(picture.width >> 8), static_cast<uint8_t>(picture.width),
+    std::vector<uint8_t> frame = {8,
+                                  static_cast<uint8_t>(picture.height >> 8),
+                                  static_cast<uint8_t>(picture.height),
+                                  static_cast<uint8_t>(picture.width >> 8),
+                                  static_cast<uint8_t>(picture.width),
                                   static_cast<uint8_t>(count)};
     for (uint8_t id : picture.ids) frame.insert(frame.end(), {id, 0x11, 0});
     Segment(out, picture.progressive ? 0xC2 : 0xC0, frame);
@@ -175,8 +178,8 @@ inline std::vector<uint8_t> WriteTestJpeg(const TestJpeg& picture) {
         Segment(out, 0xC4, table);
     }
     if (picture.restartInterval)
-        Segment(out, 0xDD, {static_cast<uint8_t>(picture.restartInterval >> 8),
-                            static_cast<uint8_t>(picture.restartInterval)});
+        Segment(out, 0xDD,
+                {static_cast<uint8_t>(picture.restartInterval >> 8), static_cast<uint8_t>(picture.restartInterval)});
 
     const size_t blocks = picture.blocks[0].size();
     // One scan: the components given, coefficients start..end.

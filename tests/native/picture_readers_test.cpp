@@ -2,7 +2,7 @@
 // same sample files (tests/native/pictures, made by make-samples.py): every
 // colour type, depth and layout they read, pixel for pixel; and damaged
 // copies of the samples, which must end without a crash or a hang.
-#include "picture_readers.h"
+#include "pictures/picture_readers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,7 @@
-// What the picture readers' tests share: the sample files' bytes, a byte
-// source over bytes in memory, and a sink that keeps what it is given.
+// What the picture readers' tests share: the sample files' bytes (read
+// through pictures/memory_bytes.h) and a sink that keeps what it is given.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -10,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "picture_stream.h"
+#include "pictures/memory_bytes.h"
+#include "pictures/picture_stream.h"
 
 inline std::vector<uint8_t> FileBytes(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -42,25 +42,6 @@ inline bool ReadExpected(const std::filesystem::path& path, uint32_t& width, uin
     }
     return file.good();
 }
-
-class MemoryBytes : public ByteSource {
-public:
-    explicit MemoryBytes(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
-    size_t Read(void* into, size_t count) override {
-        count = std::min(count, bytes_.size() - at_);
-        std::copy_n(bytes_.data() + at_, count, static_cast<uint8_t*>(into));
-        at_ += count;
-        return count;
-    }
-    bool Seek(uint64_t offset) override {
-        at_ = static_cast<size_t>(std::min<uint64_t>(offset, bytes_.size()));
-        return offset <= bytes_.size();
-    }
-
-private:
-    std::vector<uint8_t> bytes_;
-    size_t at_ = 0;
-};
 
 // Keeps the rows it is given as 0xRRGGBB values, up to `keep` pixels;
 // refuses the picture when `rowsAllowed` is 0 and stops the reader after

@@ -5,10 +5,10 @@
 
 #include <limits>
 
-#include "fog_puff.h"
-#include "pixel_surface.h"
+#include "core/fog_puff.h"
+#include "core/random.h"
+#include "lab/pixel_surface.h"
 #include "puff_test_support.h"
-#include "random.h"
 
 namespace {
 
@@ -20,9 +20,10 @@ TEST(PuffOnSurface, HostileSettingsDrawSafelyOrNothingOnBothPaths) {
         double power;
         bool changes;
     } cases[] = {
-        {40, 40, 30, 10, kNaN, false}, {40, 40, 30, 10, 1e30, false}, {40, 40, 30, 10, -3.0, true},
-        {INT32_MAX, INT32_MIN, 30, 10, 2.0, false}, {INT32_MIN, 0, 30, 10, 2.0, false},
-        {40, 40, INT32_MAX, INT32_MAX, 2.0, true}, {40, 40, 30, -5, 2.0, false},
+        {40, 40, 30, 10, kNaN, false},      {40, 40, 30, 10, 1e30, false},
+        {40, 40, 30, 10, -3.0, true},       {INT32_MAX, INT32_MIN, 30, 10, 2.0, false},
+        {INT32_MIN, 0, 30, 10, 2.0, false}, {40, 40, INT32_MAX, INT32_MAX, 2.0, true},
+        {40, 40, 30, -5, 2.0, false},
     };
     for (const auto& c : cases) {
         for (uint32_t mix : {0u, 1u}) {

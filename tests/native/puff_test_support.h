@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "fog_buffer.h"
-#include "fog_puff_reference.h"
-#include "pixel_surface.h"
-#include "random.h"
-#include "trig.h"
+#include "core/fog_buffer.h"
+#include "core/random.h"
+#include "core/trig.h"
+#include "lab/fog_puff_reference.h"
+#include "lab/pixel_surface.h"
 
 inline PixelSurface Noise(int32_t width, int32_t height, uint32_t seed) {
     PixelSurface image(width, height);

@@ -1,4 +1,4 @@
-#include "trig.h"
+#include "core/trig.h"
 
 #include <gtest/gtest.h>
 

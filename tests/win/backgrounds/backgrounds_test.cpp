@@ -3,7 +3,7 @@
 // (The screen copy of mode 0 is the layout test's.)
 #include "fog/backgrounds.h"
 #include "fog/fog_engine.h"
-#include "fog_test_window.h"
+#include "tests/win/worker/fog_test_window.h"
 
 namespace {
 
@@ -32,7 +32,8 @@ TEST(PaintBackground, EveryOtherModePaintsItsSource) {
         {"a key without values", RandomImage, "0", "", Desktop},
         {"a gap in the list", RandomImage, "1", bmp + '\0', Desktop},
         {"a missing file", RandomImage, "0", folder + "\\gone.bmp", Desktop},
-        {"mode 3", 3, "0", "", Nothing}, {"mode -1", -1, "0", "", Nothing},
+        {"mode 3", 3, "0", "", Nothing},
+        {"mode -1", -1, "0", "", Nothing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

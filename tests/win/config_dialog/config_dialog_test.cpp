@@ -6,11 +6,11 @@
 #include <cstring>
 #include <functional>
 
-#include "config_ui/config_dialog.h"
 #include "config_ui/images_dialog.h"
 #include "dialog_driver.h"
 #include "dialog_pictures.h"
 #include "fog/fog_engine.h"
+#include "host/saver_effect.h"
 #include "resources/resource.h"
 
 namespace {
@@ -86,7 +86,8 @@ TEST_F(ConfigDialogTest, ShowsTheStoredSettingsAndStoresWhatTheControlsHoldOnOkO
 // ShellExecuteA: its first instruction becomes a jump to the recorder.
 std::vector<std::string> shellCalls;
 HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show) {
-    shellCalls.push_back(std::string(verb) + " " + file + (owner && !parameters && !folder && show == SW_SHOW ? "" : " ?"));
+    shellCalls.push_back(std::string(verb) + " " + file +
+                         (owner && !parameters && !folder && show == SW_SHOW ? "" : " ?"));
     return reinterpret_cast<HINSTANCE>(42);
 }
 
@@ -141,7 +142,8 @@ TEST_F(ConfigDialogTest, ThePreviewIsDrawnOnEachOfItsTriggersOnly) {
         {"a slider dragged", send(WM_HSCROLL, TB_THUMBTRACK, IDC_CONFIG_BLUR), grey, -1},
         {"the drag ended", send(WM_HSCROLL, TB_ENDTRACK, IDC_CONFIG_BLUR), white, -1},
         {"deactivated", send(WM_ACTIVATE, WA_INACTIVE, 0), white, -1},
-        {"moved", [&] { SetWindowPos(dialog, nullptr, 30, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }, white, -1},
+        {"moved", [&] { SetWindowPos(dialog, nullptr, 30, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); },
+         white, -1},
         {"refresh box ticked", command(IDC_CONFIG_REFRESH), grey, -1},
         {"first link", command(IDC_CONFIG_CAUSE1_LINK), grey, -1},
         {"mail link", command(IDC_CONFIG_MAIL_LINK), grey, -1},
@@ -198,15 +200,19 @@ TEST_F(ConfigDialogTest, TabAndMnemonicsFollowTheReadingOrder) {
         std::string letters;        // every mnemonic, reaching...
         std::vector<int> reached;   // ...these controls
     } dialogs[] = {
-        {IDD_CONFIG, ConfigDialogProc,
+        {IDD_CONFIG,
+         ConfigDialogProc,
          {IDC_CONFIG_MODE_DESKTOP, IDC_CONFIG_DENSITY, IDC_CONFIG_BLUR, IDC_CONFIG_STRENGTH, IDC_CONFIG_SPEED,
           IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH, IDC_CONFIG_MAIL_LINK, IDC_CONFIG_UPDATE, IDC_CONFIG_CAUSE1_LINK, IDOK,
           IDCANCEL, IDC_CONFIG_CAUSE2_LINK, IDC_CONFIG_MODE_DESKTOP},
          "DLSPBUMRKI",
          {IDC_CONFIG_DENSITY, IDC_CONFIG_BLUR, IDC_CONFIG_STRENGTH, IDC_CONFIG_SPEED, IDC_CONFIG_MODE_DESKTOP,
           IDC_CONFIG_UPDATE, IDC_CONFIG_MIXPIX, IDC_CONFIG_REFRESH, IDC_CONFIG_MODE_DESKTOP, IDC_CONFIG_MODE_RANDOM}},
-        {IDD_IMAGES, ImagesDialogProc, {IDC_IMAGES_LIST, IDOK, IDCANCEL, IDC_IMAGES_ADD, IDC_IMAGES_REMOVE, IDC_IMAGES_LIST},
-         "RI", {IDC_IMAGES_REMOVE, IDC_IMAGES_LIST}},  // Alt+A would open the file dialog
+        {IDD_IMAGES,
+         ImagesDialogProc,
+         {IDC_IMAGES_LIST, IDOK, IDCANCEL, IDC_IMAGES_ADD, IDC_IMAGES_REMOVE, IDC_IMAGES_LIST},
+         "RI",
+         {IDC_IMAGES_REMOVE, IDC_IMAGES_LIST}},  // Alt+A would open the file dialog
     };
     auto focused = [this] {
         GUITHREADINFO info = {};

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "tests/win/support/test_support.h"
 
 // Waits until the dialog's thread has handled all the input so far: the
 // pause lets queued input reach it, the round trips return once it waits.
@@ -36,8 +36,11 @@ struct DialogSearch {
 
 inline HWND WaitForDialog(DWORD threadId, HWND owner = nullptr, HWND except = nullptr) {
     DialogSearch search = {owner, except, nullptr};
-    PumpUntil([&] { return EnumThreadWindows(threadId, DialogSearch::Accept, reinterpret_cast<LPARAM>(&search)), search.found; },
-              10000);
+    PumpUntil(
+        [&] {
+            return EnumThreadWindows(threadId, DialogSearch::Accept, reinterpret_cast<LPARAM>(&search)), search.found;
+        },
+        10000);
     return search.found;
 }
 
@@ -88,7 +91,9 @@ struct DialogTest : ::testing::Test {
 private:
     void End() {  // cancels whatever the thread still shows until it ends
         if (!thread) return;
-        PumpUntil([this] { return EnumThreadWindows(threadId, CancelVisible, 0), WaitForSingleObject(thread, 50) == 0; }, 10000);
+        PumpUntil(
+            [this] { return EnumThreadWindows(threadId, CancelVisible, 0), WaitForSingleObject(thread, 50) == 0; },
+            10000);
         TerminateThread(thread, 1);  // a hung dialog; nothing once the thread has ended
         CloseHandle(thread);
         thread = nullptr;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "win32/bitmap_format.h"
 
 struct ShownPicture {
     SIZE drawn;    // the resource bitmap
@@ -19,8 +20,7 @@ struct ShownPicture {
 
 inline size_t Colours(HBITMAP bitmap, SIZE size) {
     std::vector<DWORD> pixels(size.cx * size.cy);
-    BITMAPINFO format = {};
-    format.bmiHeader = {sizeof format.bmiHeader, size.cx, size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFO format = BitmapFormat(size.cx, size.cy);
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, bitmap, 0, size.cy, pixels.data(), &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
@@ -41,9 +41,9 @@ inline std::vector<ShownPicture> ShownPictures(HWND dialog) {
     const int drawn[] = {IDB_CONFIG_CAUSE1, IDB_CONFIG_CAUSE2};
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP || pictures.size() == 2) continue;
-        HBITMAP original = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
-                                                           MAKEINTRESOURCEA(drawn[pictures.size()]), IMAGE_BITMAP, 0,
-                                                           0, LR_CREATEDIBSECTION));
+        HBITMAP original =
+            static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(drawn[pictures.size()]),
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
         HBITMAP image = reinterpret_cast<HBITMAP>(SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0));
         RECT client = {};
         GetClientRect(child, &client);

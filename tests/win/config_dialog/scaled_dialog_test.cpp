@@ -2,9 +2,9 @@
 // own, tools/wine-layout-run): the system doubles the dialog's font, frame
 // and controls, and the pictures grow with them, smoothly, rather than
 // staying at the size they were drawn at.
-#include "config_ui/config_dialog.h"
 #include "dialog_driver.h"
 #include "dialog_pictures.h"
+#include "host/saver_effect.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 // runnable mode, or a preview without a parent it can use, end at once with
 // exit code -1. (A password change outside the 95/98 family is among the
 // password tests.)
-#include "dialog_driver.h"
 #include "host/saver_window.h"
+#include "tests/win/config_dialog/dialog_driver.h"
 
 namespace {
 
@@ -20,9 +20,18 @@ TEST(Entry, EveryTailRunsItsModeOrEndsWithMinusOne) {
         std::string tail;
         HWND owner = nullptr;
         Shows shows = Nothing;
-    } cases[] = {{"", nullptr, Dialog}, {"/c:" + handle, owner, Dialog}, {"-C:" + handle + " trailing", owner, Dialog},
-                 {"/p " + handle, owner, Preview}, {"/x"}, {"/\xe4"}, {"/p"}, {"/p 0"}, {"/p 4294967295"},
-                 {"/p:" + handle}, {"/l:" + handle}, {"/p\t" + handle}};
+    } cases[] = {{"", nullptr, Dialog},
+                 {"/c:" + handle, owner, Dialog},
+                 {"-C:" + handle + " trailing", owner, Dialog},
+                 {"/p " + handle, owner, Preview},
+                 {"/x"},
+                 {"/\xe4"},
+                 {"/p"},
+                 {"/p 0"},
+                 {"/p 4294967295"},
+                 {"/p:" + handle},
+                 {"/l:" + handle},
+                 {"/p\t" + handle}};
     for (const auto& c : cases) {
         SCOPED_TRACE("tail [" + c.tail + "]");
         RunningProcess saver("\"" + SaverPath() + "\" " + c.tail);

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "host/fault_guard.h"
-#include "host/host_state.h"
-#include "test_support.h"
+#include "host/saver_effect.h"
+#include "tests/win/support/test_support.h"
 
 namespace {
 

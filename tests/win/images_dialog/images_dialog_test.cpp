@@ -7,8 +7,8 @@
 
 #include "config_ui/images_dialog.h"
 #include "core/image_list.h"
-#include "dialog_driver.h"
 #include "resources/resource.h"
+#include "tests/win/config_dialog/dialog_driver.h"
 
 namespace {
 
@@ -23,7 +23,8 @@ Values StoredValues() {
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kImagesKey, 0, KEY_READ, &key) != 0) return values;
     std::string name(2000, '\0'), data(2000, '\0');
     DWORD nameSize = name.size(), dataSize = data.size(), type = 0;
-    for (DWORD i = 0; RegEnumValueA(key, i, &name[0], &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &dataSize) == 0;
+    for (DWORD i = 0;
+         RegEnumValueA(key, i, &name[0], &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &dataSize) == 0;
          ++i, nameSize = name.size(), dataSize = data.size()) {
         const std::string text(data.c_str());
         const bool plain = type == REG_SZ && text.size() + 1 == dataSize;
@@ -56,11 +57,13 @@ struct ImagesDialogTest : DialogTest {
         HGDIOBJ kept = SelectObject(surface, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
         SIZE widest = {}, size = {};
         for (const std::string& entry : Listed())
-            if (GetTextExtentPoint32A(surface, entry.c_str(), entry.size(), &size) && size.cx > widest.cx) widest = size;
+            if (GetTextExtentPoint32A(surface, entry.c_str(), entry.size(), &size) && size.cx > widest.cx)
+                widest = size;
         ReleaseDC(list, (SelectObject(surface, kept), surface));
         const LRESULT extent = SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0);
         if (extent >= widest.cx && extent <= widest.cx + 20) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "extent " << extent << " for a widest entry of " << widest.cx << " pixels";
+        return ::testing::AssertionFailure()
+               << "extent " << extent << " for a widest entry of " << widest.cx << " pixels";
     }
     void Remove(const std::vector<int>& entries) {
         for (int entry : entries) SendDlgItemMessageA(dialog, IDC_IMAGES_LIST, LB_SETSEL, TRUE, entry);

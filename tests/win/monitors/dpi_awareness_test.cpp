@@ -9,8 +9,8 @@
 namespace {
 
 std::string calls;
-INT_PTR granted;       // the one context value granted; finer ones are unknown
-DWORD refusal;         // the error of refusing a known one
+INT_PTR granted;  // the one context value granted; finer ones are unknown
+DWORD refusal;    // the error of refusing a known one
 bool processGrants, systemGrants;
 
 BOOL WINAPI SetContext(HANDLE context) {
@@ -19,7 +19,9 @@ BOOL WINAPI SetContext(HANDLE context) {
     SetLastError(value < granted ? ERROR_INVALID_PARAMETER : refusal);
     return value == granted;
 }
-HRESULT WINAPI SetProcess(int value) { return calls += "process" + std::to_string(value) + " ", processGrants ? S_OK : E_FAIL; }
+HRESULT WINAPI SetProcess(int value) {
+    return calls += "process" + std::to_string(value) + " ", processGrants ? S_OK : E_FAIL;
+}
 BOOL WINAPI SetSystem() { return calls += "system ", systemGrants; }
 
 TEST(DpiAwareness, RequestsTheFinestTheSystemGrants) {

@@ -8,7 +8,7 @@
 
 #include "fog/backgrounds.h"
 #include "fog/fog_engine.h"
-#include "fog_test_window.h"
+#include "tests/win/worker/fog_test_window.h"
 #include "win32/dpi_awareness.h"
 #include "win32/library_entry.h"
 #include "win32/monitors.h"
@@ -88,7 +88,8 @@ TEST_F(LayoutTest, EveryModePaintsEachMonitorAreaForItself) {
         const std::string path = ScratchFolder() + "\\picture" + std::to_string(i) + ".bmp";
         const auto corner = [&](size_t k) { return corners[(k + i) % 4]; };  // picture i: the corners turned i places
         ASSERT_TRUE(WriteBmp(path, corner(0), corner(1), corner(3), corner(2)));
-        WriteBinary(kImagesKeyPath, std::to_string(i).c_str(), path.c_str(), static_cast<DWORD>(path.size() + 1), REG_SZ);
+        WriteBinary(kImagesKeyPath, std::to_string(i).c_str(), path.c_str(), static_cast<DWORD>(path.size() + 1),
+                    REG_SZ);
     }
     // The saver window over the virtual screen without showing on it: an
     // empty region leaves what lies beneath on the screen (Wine cannot hide
@@ -159,8 +160,8 @@ TEST_F(LayoutTest, ScaledDisplayIsCoveredPixelForPixel) {
     StoreSettings(DesktopBackground, 60000, kNever);  // no puff while the test looks
     RunningProcess saverProcess("\"" + SaverPath() + "\" /s");
     HWND saver = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (saver = FindWindowA("WindowsScreenSaverClass", "Screen Saver")) != nullptr; },
-                          15000));
+    ASSERT_TRUE(
+        PumpUntil([&] { return (saver = FindWindowA("WindowsScreenSaverClass", "Screen Saver")) != nullptr; }, 15000));
     EXPECT_EQ(2, awareness(windowContext(saver))) << "DPI_AWARENESS_PER_MONITOR_AWARE";
 
     Canvas desktop(1, 1), screen(width, height);

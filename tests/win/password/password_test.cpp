@@ -2,7 +2,7 @@
 // 98: in process (RunSaver on a thread, with the provider's double beside
 // this program) and end to end (copies of zorv.scr beside the doubles).
 // The doubles note under kRecords how they were loaded and called.
-#include "saver_harness.h"
+#include "tests/win/saver_window/saver_harness.h"
 
 #include <shlwapi.h>
 
@@ -174,7 +174,12 @@ TEST_F(PasswordTest, TheSwitchAndTheProviderDecideOnProtectionAndThePasswordChan
         {"number 0", "zorv98.scr", {0, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
         {"missing", "zorv98.scr", {}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
         {"5 bytes: too long for the number", "zorv98.scr", {1, 0, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
-        {"a provider without the entry: freed at once", "without_entry\\zorv98.scr", {1, 0, 0, 0}, "/s", 0, 0,
+        {"a provider without the entry: freed at once",
+         "without_entry\\zorv98.scr",
+         {1, 0, 0, 0},
+         "/s",
+         0,
+         0,
          "1 0 1 0 0 0 0 0 0 "},
         {"NT family: the switch is ignored", "zorvnt.scr", {1, 0, 0, 0}, "/s", 0, 0, "0 0 0 0 0 0 0 0 0 "},
         {"change, owner given", "zorv98.scr", {}, "/a " + given, 0, 0, "0 0 0 1 1 1 1 0 " + given + " "},

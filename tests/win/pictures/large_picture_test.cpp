@@ -8,10 +8,10 @@
 #include "core/settings_values.h"
 #include "fog/fog_engine.h"
 #include "fog/picture_preparer.h"
-#include "host/host_state.h"
+#include "host/saver_effect.h"
 #include "host/saver_window.h"
-#include "fog_test_window.h"
 #include "large_pictures.h"
+#include "tests/win/worker/fog_test_window.h"
 
 namespace {
 
@@ -43,8 +43,8 @@ TEST(LargePictureTest, TheFogWaitsForEveryPictureAndAKeyDuringADecodeEndsTheSave
     HANDLE saver = CreateThread(nullptr, 0, RunFullScreenSaver, nullptr, 0, nullptr);
     HWND window = nullptr;
     // The window shows before its creation has made the worker.
-    ASSERT_TRUE(PumpUntil([&] { return (window = FindWindowA(kSaverClassName, kFullScreenTitle)) && theFog.WorkerThread; },
-                          10000));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return (window = FindWindowA(kSaverClassName, kFullScreenTitle)) && theFog.WorkerThread; }, 10000));
     HANDLE worker = DuplicateOf(theFog.WorkerThread);
     PumpMessagesFor(300);
     ASSERT_EQ(1, PictureThreadsRunning()) << "the picture is not being decoded";

@@ -7,10 +7,11 @@
 #include <cstring>
 #include <fstream>
 
-#include "core/bmp_file.h"
+#include "config_ui/picture_filter.h"
 #include "fog/picture_loader.h"
-#include "fog_test_window.h"
+#include "lab/bmp_file.h"
 #include "large_pictures.h"
+#include "tests/win/worker/fog_test_window.h"
 
 namespace {
 
@@ -32,8 +33,8 @@ struct PictureLoaderTest : ::testing::Test {
 bool WriteQuadrantsEmf(const std::string& path) {
     HDC recorder = CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
     if (!recorder) return false;
-    const std::pair<RECT, COLORREF> quadrants[] = {{{0, 0, 20, 15}, kRed}, {{20, 0, 40, 15}, kGreen},
-                                                   {{0, 15, 20, 30}, kBlue}, {{20, 15, 40, 30}, kWhite}};
+    const std::pair<RECT, COLORREF> quadrants[] = {
+        {{0, 0, 20, 15}, kRed}, {{20, 0, 40, 15}, kGreen}, {{0, 15, 20, 30}, kBlue}, {{20, 15, 40, 30}, kWhite}};
     for (const auto& quadrant : quadrants) {
         HBRUSH brush = CreateSolidBrush(quadrant.second);
         FillRect(recorder, &quadrant.first, brush);
@@ -65,8 +66,11 @@ TEST_F(PictureLoaderTest, ReadsEveryOfferedFormatUprightAndStretchedAndShrinksAF
         const char* pattern;
         std::string path;
         int tolerance;
-    } samples[] = {{"*.bmp", bmp, 0}, {"*.jpg", pictures + "quadrants.jpg", 24}, {"*.gif", pictures + "quadrants.gif", 0},
-                   {"*.png", pictures + "quadrants.png", 0}, {"*.tif", pictures + "quadrants.tif", 0},
+    } samples[] = {{"*.bmp", bmp, 0},
+                   {"*.jpg", pictures + "quadrants.jpg", 24},
+                   {"*.gif", pictures + "quadrants.gif", 0},
+                   {"*.png", pictures + "quadrants.png", 0},
+                   {"*.tif", pictures + "quadrants.tif", 0},
                    {"*.emf", emf, 0}};
     for (const auto& decoder : kDecoders) {
         SCOPED_TRACE(decoder.what);
@@ -75,7 +79,9 @@ TEST_F(PictureLoaderTest, ReadsEveryOfferedFormatUprightAndStretchedAndShrinksAF
                   AvailablePictureDecoder());
         const char* filter = PictureFileFilter();  // a label, then the patterns of all pictures
         const std::string offered = ";" + std::string(filter + std::strlen(filter) + 1) + ";";
-        const auto offers = [&](const std::string& pattern) { return offered.find(";" + pattern + ";") != offered.npos; };
+        const auto offers = [&](const std::string& pattern) {
+            return offered.find(";" + pattern + ";") != offered.npos;
+        };
         // Windows' own OLE loader reads no TIFF (Wine's does); PNG the saver reads itself.
         for (const char* pattern : {"*.tif", "*.tiff"})
             EXPECT_EQ(!decoder.imagingComponentMissing, offers(pattern)) << pattern;

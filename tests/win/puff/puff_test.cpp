@@ -4,9 +4,9 @@
 // buffer kernels of the i686 build (x87 and SSE2) against the straightforward
 // puff: the saver picks one by what the processor and the system allow, and
 // either must draw the same bytes.
-#include "../../native/puff_test_support.h"
 #include "fog/fog_engine.h"
-#include "fog_test_window.h"
+#include "tests/native/puff_test_support.h"
+#include "tests/win/worker/fog_test_window.h"
 #include "win32/processor_features.h"
 
 namespace {
@@ -20,11 +20,11 @@ TEST(PuffGdi, BothPathsDrawWhatThePlainRulesDraw) {
     } cases[] = {
         // The pixel path's sources stay on the picture here: an unblended
         // failure value is the platform's to paint.
-        {false, 80, 60, 25, 10, 1.0, 0}, {false, 80, 60, 40, 7, 2.0, 1}, {false, 3, 2, 30, 10, 1.5, 1},
-        {false, 80, 60, 12, 3, 1.16, 1}, {true, 80, 60, 25, 10, 1.0, 0}, {true, 80, 60, 40, 7, 2.0, 1},
+        {false, 80, 60, 25, 10, 1.0, 0}, {false, 80, 60, 40, 7, 2.0, 1},   {false, 3, 2, 30, 10, 1.5, 1},
+        {false, 80, 60, 12, 3, 1.16, 1}, {true, 80, 60, 25, 10, 1.0, 0},   {true, 80, 60, 40, 7, 2.0, 1},
         {true, 0, 0, 30, 10, 1.5, 1},    {true, 159, 119, 35, 10, 2.0, 0}, {true, -20, 60, 35, 10, 2.0, 1},
-        {true, 80, 60, 99, 10, 2.0, 1},  {true, 80, 60, 12, 3, 1.16, 0},
-        {true, 80, 60, 0, 10, 2.0, 1},   {true, 80, 60, 1, 10, 2.0, 0}, {false, 80, 60, 0, 10, 2.0, 1},
+        {true, 80, 60, 99, 10, 2.0, 1},  {true, 80, 60, 12, 3, 1.16, 0},   {true, 80, 60, 0, 10, 2.0, 1},
+        {true, 80, 60, 1, 10, 2.0, 0},   {false, 80, 60, 0, 10, 2.0, 1},
     };
     for (uint32_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const auto& c = cases[i];
@@ -34,7 +34,8 @@ TEST(PuffGdi, BothPathsDrawWhatThePlainRulesDraw) {
         theFog.Power = c.power;
         theFog.MixPix = c.mix;
         SRand(i);
-        c.buffer ? theFog.FogPuffBuffer(dib.dc(), c.x, c.y, c.radius) : theFog.FogPuffPixels(dib.dc(), c.x, c.y, c.radius);
+        c.buffer ? theFog.FogPuffBuffer(dib.dc(), c.x, c.y, c.radius)
+                 : theFog.FogPuffPixels(dib.dc(), c.x, c.y, c.radius);
         const uint32_t gdiNext = RandState();
         PixelSurface expected = start;
         SRand(i);

@@ -115,10 +115,12 @@ std::vector<Msg> SaverRun::Received(std::initializer_list<UINT> numbers) const {
 }
 
 std::vector<Msg> SaverRun::Await(std::initializer_list<UINT> numbers, size_t count) {
-    PumpUntil([&] {
-        std::vector<Msg> got = Received(numbers);
-        return got.size() >= count && std::all_of(got.begin(), got.end(), [](Msg m) { return m.result != kAny; });
-    }, 5000);
+    PumpUntil(
+        [&] {
+            std::vector<Msg> got = Received(numbers);
+            return got.size() >= count && std::all_of(got.begin(), got.end(), [](Msg m) { return m.result != kAny; });
+        },
+        5000);
     Settle();
     return Received(numbers);
 }

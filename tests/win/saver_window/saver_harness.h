@@ -11,8 +11,8 @@
 #include <initializer_list>
 #include <vector>
 
-#include "host/host_state.h"
-#include "test_support.h"
+#include "host/saver_effect.h"
+#include "tests/win/support/test_support.h"
 
 // An expected result kAny is not compared; a recorded one is not answered
 // yet. `running`: the system's saver-running state as the message came.
@@ -46,7 +46,9 @@ public:
     // Runs the action on the saver's thread, inside its message loop.
     void RunHere(const std::function<void()>& action);
     bool Ended() const { return WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0; }
-    bool WaitForEnd() { return PumpUntil([this] { return Ended(); }, 5000); }
+    bool WaitForEnd() {
+        return PumpUntil([this] { return Ended(); }, 5000);
+    }
 
 private:
     static DWORD WINAPI ThreadMain(LPVOID self);

@@ -7,6 +7,7 @@
 #include <imm.h>
 
 #include "fog/fog_engine.h"
+#include "host/password.h"
 #include "host/saver_window.h"
 #include "resources/resource.h"
 
@@ -62,16 +63,23 @@ TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
          {[](SaverRun& run, int) { EXPECT_EQ(TRUE, SendDisplayState(run.window, 0)); },
           [](SaverRun& run, int) { SendDisplayState(run.window, 2); },
           [](SaverRun& run, int) { SendDisplayState(run.window, 1); }},
-         0, 0},
+         0,
+         0},
         {"cursor request, window shown, paint: the cursor hidden again",
          {kShowArrow, Send(WM_SETCURSOR, 0, 1), kCursorHidden, kShowArrow, Send(WM_SHOWWINDOW, TRUE), kCursorHidden,
           kShowArrow, Send(WM_PAINT, 0), kCursorHidden},
-         0, 0},
+         0,
+         0},
         // Without a provider the 95/98 family lets the close through.
         {"verify request",
-         {[](SaverRun& run, int isWin9x) { EXPECT_EQ(isWin9x, SendMessageA(run.window, VerifyRequest, 0, 0)); }}, 0, 0},
+         {[](SaverRun& run, int isWin9x) { EXPECT_EQ(isWin9x, SendMessageA(run.window, VerifyRequest, 0, 0)); }},
+         0,
+         0},
         {"AutoPlay question: no password, no cancel", {Send(kAutoPlay, 0, 0)}, 0, 1},
-        {"task switch, saver start", {Send(WM_SYSCOMMAND, SC_NEXTWINDOW, 0), Send(WM_SYSCOMMAND, SC_SCREENSAVE, 0)}, 0, 0},
+        {"task switch, saver start",
+         {Send(WM_SYSCOMMAND, SC_NEXTWINDOW, 0), Send(WM_SYSCOMMAND, SC_SCREENSAVE, 0)},
+         0,
+         0},
         {"close command: passed on", {Send(WM_SYSCOMMAND, SC_CLOSE)}, 1, 1},
         {"context menu: the platform's", {Send(WM_CONTEXTMENU, 0, 0)}, 0, 0},
         {"new title", {Send(WM_SETTEXT, 0, 0, "Another title")}, 0, 0},
@@ -81,7 +89,10 @@ TEST(SaverTest, WhatEndsAFullScreenRunAndWhatItAnswers) {
         // Each step is more than 4 from the one before, never from the reference.
         {"back and forth", {Move(502, 402), Move(498, 398), Move(502, 402), Move(496, 400), Move(500, 404)}, 0, 0},
         {"a real key", {[](SaverRun&, int) { TapKey('A'); }}, 1, 1},
-        {"a real click", {[](SaverRun&, int) { mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0); }}, 1, 1},
+        {"a real click",
+         {[](SaverRun&, int) { mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0); }},
+         1,
+         1},
         {"a real move of 6 pixels", {[](SaverRun&, int) { SetCursorPos(kStart.x + 6, kStart.y); }}, 1, 1},
     };
     for (int isWin9x : {0, 1}) {
@@ -114,7 +125,8 @@ TEST(SaverTest, TheFullScreenWindowCoversTheVirtualScreenInTheSaversClassAndPass
     EXPECT_EQ(0x2Bu, GetClassLongA(run.window, GCL_STYLE));
     EXPECT_EQ(0x96000000u, static_cast<DWORD>(GetWindowLongA(run.window, GWL_STYLE)));
     EXPECT_EQ(static_cast<DWORD>(WS_EX_TOPMOST), static_cast<DWORD>(GetWindowLongA(run.window, GWL_EXSTYLE)));
-    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(GetStockObject(BLACK_BRUSH)), GetClassLongPtrA(run.window, GCLP_HBRBACKGROUND));
+    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(GetStockObject(BLACK_BRUSH)),
+              GetClassLongPtrA(run.window, GCLP_HBRBACKGROUND));
     EXPECT_EQ(0u, GetClassLongPtrA(run.window, GCLP_HCURSOR));
     EXPECT_EQ(reinterpret_cast<ULONG_PTR>(LoadIconA(host.instance, MAKEINTRESOURCEA(IDI_APP))),
               GetClassLongPtrA(run.window, GCLP_HICON));
@@ -185,8 +197,9 @@ TEST(SaverTest, APreviewFillsItsParentIgnoresInputForwardsHelpAndEndsWhenOrphane
     EXPECT_EQ(0x52000000u, static_cast<DWORD>(GetWindowLongA(run.window, GWL_STYLE)));
     EXPECT_EQ(0u, static_cast<DWORD>(GetWindowLongA(run.window, GWL_EXSTYLE)));
 
-    const UINT inputs[][2] = {{WM_KEYDOWN, 'A'}, {WM_SYSKEYDOWN, VK_MENU}, {WM_LBUTTONDOWN, 0}, {WM_RBUTTONDOWN, 0},
-                              {WM_MBUTTONDOWN, 0}, {WM_ACTIVATEAPP, 0}, {WM_POWER, 3}, {WM_POWERBROADCAST, 0}};
+    const UINT inputs[][2] = {{WM_KEYDOWN, 'A'},   {WM_SYSKEYDOWN, VK_MENU}, {WM_LBUTTONDOWN, 0},
+                              {WM_RBUTTONDOWN, 0}, {WM_MBUTTONDOWN, 0},      {WM_ACTIVATEAPP, 0},
+                              {WM_POWER, 3},       {WM_POWERBROADCAST, 0}};
     for (const auto& input : inputs) PostMessageA(run.window, input[0], input[1], 0);
     SetCursorPos(30, 30);
     PostMessageA(run.window, WM_MOUSEMOVE, 0, 0);

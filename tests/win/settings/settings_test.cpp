@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fog/fog_engine.h"
-#include "test_support.h"
+#include "tests/win/support/test_support.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ const std::vector<DWORD> kStored = {7, 150, 0, 33, 2, 250, 600};
 
 // The seven settings in storage order, Power in hundredths.
 std::vector<double> Loaded(const FogEngine& fog) {
-    return {double(fog.Density), fog.Power * 100, double(fog.MixPix), double(fog.Ray),
+    return {double(fog.Density),        fog.Power * 100,   double(fog.MixPix), double(fog.Ray),
             double(fog.BackgroundMode), double(fog.Delay), double(fog.Timeout)};
 }
 
@@ -24,8 +24,8 @@ TEST(SettingsTest, LoadKeepsTheDefaultsFromTheFirstValueItCannotRead) {
     HWND window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 123, 45, nullptr, nullptr, nullptr, nullptr);
     const struct {
         const char* name;
-        int valuesStored;         // the first n of kStored, as DWORDs
-        const char* valueName;    // then this value written with these bytes
+        int valuesStored;       // the first n of kStored, as DWORDs
+        const char* valueName;  // then this value written with these bytes
         const void* data;
         DWORD size, type;
         LONG status;

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "host/host_state.h"
+#include "host/saver_effect.h"
 #include "win32/common_controls.h"
 #include "win32/processor_features.h"
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-const char* const kSettingNames[] = {kDensityValue, kPowerValue, kMixPixValue, kRayValue,
+const char* const kSettingNames[] = {kDensityValue,        kPowerValue, kMixPixValue, kRayValue,
                                      kBackgroundModeValue, kDelayValue, kTimeoutValue};
 
 }  // namespace

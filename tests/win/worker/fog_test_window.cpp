@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "core/bmp_file.h"
 #include "fog/fog_engine.h"
-#include "fog/fog_saver_proc.h"
-#include "host/host_state.h"
+#include "host/saver_effect.h"
+#include "lab/bmp_file.h"
+#include "win32/bitmap_format.h"
 
 namespace {
 
@@ -56,8 +56,7 @@ bool StoreImage(const std::string& path) {
     return WriteBinary(kImagesKeyPath, "0", path.c_str(), path.size() + 1, REG_SZ);
 }
 
-bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft,
-              COLORREF bottomRight) {
+bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft, COLORREF bottomRight) {
     PixelSurface picture(2, 2);
     const COLORREF colours[4] = {topLeft, topRight, bottomLeft, bottomRight};
     for (int i = 0; i < 4; ++i) picture.Set(i % 2, i / 2, colours[i]);
@@ -82,7 +81,8 @@ void ExpectQuadrants(const PixelSurface& seen, int tolerance) {
     const int right = seen.Width() - 1, bottom = seen.Height() - 1, nearX = right / 2 - 10, nearY = bottom / 2 - 5;
     const COLORREF colours[] = {kRed, kGreen, kBlue, kWhite};
     for (int q = 0; q < 4; ++q) {  // each quadrant's outer corner, and a point near the centre
-        for (const POINT probe : {POINT{q % 2 * right, q / 2 * bottom}, POINT{nearX + q % 2 * 20, nearY + q / 2 * 10}}) {
+        for (const POINT probe :
+             {POINT{q % 2 * right, q / 2 * bottom}, POINT{nearX + q % 2 * 20, nearY + q / 2 * 10}}) {
             const uint32_t colour = seen.Get(probe.x, probe.y);
             for (int shift : {0, 8, 16})
                 EXPECT_NEAR(colours[q] >> shift & 0xFF, colour >> shift & 0xFF, tolerance)
@@ -92,10 +92,7 @@ void ExpectQuadrants(const PixelSurface& seen, int tolerance) {
 }
 
 Canvas::Canvas(int width, int height, COLORREF colour)
-    : width_(width),
-      height_(height),
-      format_{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}},  // top-down
-      dib_(nullptr, format_) {
+    : width_(width), height_(height), dib_(nullptr, TopDownBitmapFormat(width, height)) {
     Fill(colour);
 }
 

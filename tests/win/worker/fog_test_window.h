@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "core/pixel_surface.h"
 #include "core/settings_values.h"
-#include "test_support.h"
+#include "lab/pixel_surface.h"
+#include "tests/win/support/test_support.h"
 #include "win32/scoped_handles.h"
 
 struct FogWindowLog {
@@ -36,8 +36,7 @@ constexpr DWORD kNever = 0xFFFFFFFF;  // Timeout -1
 void StoreSettings(DWORD mode, DWORD delay, DWORD timeout, DWORD ray = 50, DWORD power = 100);
 bool StoreImage(const std::string& path);  // the image list of one
 // A 2 x 2 picture, one colour in each quadrant.
-bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft,
-              COLORREF bottomRight);
+bool WriteBmp(const std::string& path, COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft, COLORREF bottomRight);
 // Whether the thread was created suspended and never resumed.
 bool ThreadIsHeld(HANDLE thread);
 // The window's pixels, as the worker sees them.
@@ -69,6 +68,5 @@ public:
 private:
     uint32_t* bits() const { return static_cast<uint32_t*>(dib_.bits()); }  // 0x00RRGGBB
     int width_, height_;
-    BITMAPINFO format_;
     DibCanvas dib_;
 };

@@ -4,13 +4,13 @@
 // precision they rely on, and every close ends the worker.
 #include <float.h>
 
-#include "../../native/puff_test_support.h"
-#include "bmp_file.h"
 #include "core/fog_pace.h"
 #include "fog/fog_engine.h"
-#include "fog/fog_saver_proc.h"
 #include "fog/fog_worker.h"
 #include "fog_test_window.h"
+#include "host/saver_effect.h"
+#include "lab/bmp_file.h"
+#include "tests/native/puff_test_support.h"
 
 namespace {
 
@@ -67,10 +67,10 @@ TEST_F(FogSaverProcTest, ClosesAtAnyMomentEndPromptlyAlsoBeforeTheFirstErase) {
         DWORD mode, delay, ray, closeAfterMs;
         bool visible, atRefresh;
     } cases[] = {{DesktopBackground, 0, 20, 0, false, false},  // never erased: the held worker must still end
-                 {DesktopBackground, 0, 20, 30, true, false},   {DesktopBackground, 5, 20, 1300, true, false},
-                 {RandomImage, 0, 20, 1050, true, false},       {3, 0, 0, 1200, true, false},
-                 {CurrentDesktopImage, 0, 20, 0, true, false},  {CurrentDesktopImage, 0, 20, 3300, true, false},
-                 {DesktopBackground, 0, 10, 300, true, true},   {DesktopBackground, 0, 10, 300, true, true}};
+                 {DesktopBackground, 0, 20, 30, true, false},  {DesktopBackground, 5, 20, 1300, true, false},
+                 {RandomImage, 0, 20, 1050, true, false},      {3, 0, 0, 1200, true, false},
+                 {CurrentDesktopImage, 0, 20, 0, true, false}, {CurrentDesktopImage, 0, 20, 3300, true, false},
+                 {DesktopBackground, 0, 10, 300, true, true},  {DesktopBackground, 0, 10, 300, true, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << ", close after " << c.closeAfterMs << " ms");
         StoreSettings(c.mode, c.delay, 0, c.ray);
@@ -110,12 +110,13 @@ TEST_F(FogSaverProcTest, PuffsFollowTheCreationTickOnThePathTheDisplayCallsFor) 
         const DWORD createdAfter = GetTickCount();
         HWND window = CreateFogWindow(log, width, height, true);
         const DWORD createdBefore = GetTickCount();
-        theFog.TrueColor = trueColor;  // read anew before every puff
+        theFog.TrueColor = trueColor;                                                 // read anew before every puff
         ASSERT_TRUE(PumpUntil([&] { return theFog.BackgroundPainted != 0; }, 5000));  // the picture arrives later
         const PixelSurface before = WindowSurface(window, width, height);
         ASSERT_TRUE(PumpUntil([&] { return WindowSurface(window, width, height) != before; }, 5000));
         PixelSurface after = WindowSurface(window, width, height), now = after;
-        while (PumpMessagesFor(150), (now = WindowSurface(window, width, height)) != after) after = now;  // the whole puff
+        while (PumpMessagesFor(150), (now = WindowSurface(window, width, height)) != after)
+            after = now;  // the whole puff
         SendMessageA(window, WM_CLOSE, 0, 0);
         int matches = 0, otherPathMatches = 0;
         for (DWORD tick = createdAfter; tick <= createdBefore; ++tick) {

@@ -1,6 +1,6 @@
-// 24-bit uncompressed BMP files, read into and written from a PixelSurface.
-// Reading accepts bottom-up and top-down files with any header of 40
-// bytes or more; writing gives a bottom-up file with the 40-byte header.
+// BMP files, read into and written from a PixelSurface. Reading takes
+// whatever the saver's own reader takes (pictures/bmp_reader.h), up to its
+// edge limit; writing gives a 24-bit bottom-up file with the 40-byte header.
 #pragma once
 
 #include <cstddef>
@@ -10,8 +10,8 @@
 
 #include "pixel_surface.h"
 
-// Pictures larger than this are refused rather than allocated.
-constexpr int32_t kMaxBmpEdge = 16384;
+// Pictures of more pixels than this are refused rather than allocated:
+// the surface holds all of them at once.
 constexpr int64_t kMaxBmpPixels = int64_t{1} << 25;
 
 // false with a message in error when the bytes are no such file.

@@ -3,7 +3,7 @@
 #include <memory>
 #include <new>
 
-#include "fog_buffer.h"
+#include "core/fog_buffer.h"
 
 PixelSurface::PixelSurface(int32_t width, int32_t height, uint32_t fill) {
     if (width <= 0 || height <= 0) return;

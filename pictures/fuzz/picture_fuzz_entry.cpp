@@ -1,12 +1,12 @@
 #include "picture_fuzz_entry.h"
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 
-#include "area_reducer.h"
-#include "jpeg_reader.h"
-#include "picture_readers.h"
+#include "pictures/area_reducer.h"
+#include "pictures/jpeg_reader.h"
+#include "pictures/memory_bytes.h"
+#include "pictures/picture_readers.h"
 
 namespace {
 
@@ -22,26 +22,6 @@ constexpr uint32_t kTargetWidth = 64, kTargetHeight = 48;
 // every run.
 constexpr uint32_t kSmallTargetWidth = 16, kSmallTargetHeight = 12;
 constexpr size_t kSmallCoefficientBudgets[] = {size_t{2} << 10, size_t{8} << 10, size_t{32} << 10};
-
-class MemoryBytes : public ByteSource {
-public:
-    MemoryBytes(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
-    size_t Read(void* into, size_t count) override {
-        count = std::min(count, size_ - at_);
-        if (count) std::memcpy(into, bytes_ + at_, count);
-        at_ += count;
-        return count;
-    }
-    bool Seek(uint64_t offset) override {
-        if (offset > size_) return false;
-        at_ = static_cast<size_t>(offset);
-        return true;
-    }
-
-private:
-    const uint8_t* bytes_;
-    size_t size_, at_ = 0;
-};
 
 // The saver's reducing sink, counting what it is given.
 class CountingReducer : public RowSink {

@@ -169,14 +169,21 @@ bool JpegDecoder::ReadHeaderSegment(int marker, std::vector<uint8_t>& bytes) {
     const Segment segment(bytes);
     switch (marker) {
     case kSof0:
-    case kSof1: return ReadFrame(segment);
-    case kSof2: progressive_ = true; return ReadFrame(segment);
-    case kDht: return ReadHuffmanTables(segment);
-    case kDqt: return ReadQuantTables(segment);
+    case kSof1:
+        return ReadFrame(segment);
+    case kSof2:
+        progressive_ = true;
+        return ReadFrame(segment);
+    case kDht:
+        return ReadHuffmanTables(segment);
+    case kDqt:
+        return ReadQuantTables(segment);
     case kDri:
         restartInterval_ = bytes.size() == 2 ? static_cast<uint32_t>(bytes[0] << 8 | bytes[1]) : 0;
         return bytes.size() == 2;
-    default: ReadApplicationData(marker, segment); return true;
+    default:
+        ReadApplicationData(marker, segment);
+        return true;
     }
 }
 
@@ -385,8 +392,8 @@ bool JpegDecoder::PlanCoefficients() {
     while (reduction < 8 && shownWidth && shownHeight && atLeastShown(2 * reduction)) reduction *= 2;
     uint64_t blocks = 0;
     for (const Component& component : components_)
-        blocks += uint64_t{mcusAcross_} * static_cast<uint64_t>(component.h) * mcuRows_ *
-                  static_cast<uint64_t>(component.v);
+        blocks +=
+            uint64_t{mcusAcross_} * static_cast<uint64_t>(component.h) * mcuRows_ * static_cast<uint64_t>(component.v);
     int kept = 8;
     if (blocks * JpegCoefficients::BytesPerBlock(kept) > coefficientBudget_) kept = 8 / reduction;
     // A component at half the resolution both ways (4:2:0's chroma) keeps
@@ -397,8 +404,8 @@ bool JpegDecoder::PlanCoefficients() {
     const auto bytesKept = [&](bool chromaDoubled) {
         uint64_t bytes = 0;
         for (const Component& component : components_) {
-            const bool doubled = chromaDoubled && kept < 8 && component.hRatio == component.vRatio &&
-                                 kept * component.hRatio <= 8;
+            const bool doubled =
+                chromaDoubled && kept < 8 && component.hRatio == component.vRatio && kept * component.hRatio <= 8;
             bytes += uint64_t{mcusAcross_} * static_cast<uint64_t>(component.h) * mcuRows_ *
                      static_cast<uint64_t>(component.v) *
                      JpegCoefficients::BytesPerBlock(doubled ? kept * component.hRatio : kept);
@@ -442,8 +449,8 @@ PictureRead JpegDecoder::DecodeProgressiveScan() {
             for (Component* component : scan_)
                 for (int y = 0; y < component->v; ++y)
                     for (int x = 0; x < component->h; ++x)
-                        if (!DecodeBandOf(blocks, *component, column * static_cast<uint32_t>(component->h) +
-                                                                  static_cast<uint32_t>(x),
+                        if (!DecodeBandOf(blocks, *component,
+                                          column * static_cast<uint32_t>(component->h) + static_cast<uint32_t>(x),
                                           row * static_cast<uint32_t>(component->v) + static_cast<uint32_t>(y)))
                             return PictureRead::Unsupported;
         }

@@ -102,7 +102,8 @@ void AreaReducer::FinishTargetRow(uint32_t targetRow) {
     uint32_t* out = &target_[size_t{targetRow} * targetWidth_];
     for (uint32_t j = 0; j < targetWidth_; ++j) {
         uint32_t pixel = 0;
-        for (int c = 0; c < 3; ++c) pixel |= static_cast<uint32_t>((rowSums_[j * 3 + c] + weight / 2) / weight) << (8 * c);
+        for (int c = 0; c < 3; ++c)
+            pixel |= static_cast<uint32_t>((rowSums_[j * 3 + c] + weight / 2) / weight) << (8 * c);
         out[j] = pixel;
     }
     std::fill(rowSums_.begin(), rowSums_.end(), 0u);

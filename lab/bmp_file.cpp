@@ -3,15 +3,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "pictures/bmp_reader.h"
+#include "pictures/memory_bytes.h"
+
 namespace {
 
 constexpr size_t kFileHeaderBytes = 14;
 constexpr uint32_t kInfoHeaderBytes = 40;
-
-uint32_t ReadU32(const uint8_t* p) {
-    return p[0] | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
@@ -23,6 +21,29 @@ void PutU16(std::vector<uint8_t>& out, uint16_t value) {
 
 uint64_t RowBytes(int64_t width) { return (static_cast<uint64_t>(width) * 3 + 3) & ~uint64_t{3}; }
 
+// Keeps every row, as the surface's 0x00BBGGRR colours; refuses a picture
+// of more than kMaxBmpPixels.
+struct SurfaceSink : RowSink {
+    PixelSurface surface;
+    uint32_t width = 0, height = 0, row = 0;
+    bool Start(uint32_t sourceWidth, uint32_t sourceHeight) override {
+        width = sourceWidth;
+        height = sourceHeight;
+        if (int64_t{width} * height > kMaxBmpPixels) return false;
+        surface = PixelSurface(static_cast<int32_t>(width), static_cast<int32_t>(height));
+        return true;
+    }
+    bool Row(const uint32_t* pixels) override {
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint32_t rgb = pixels[x];
+            surface.Set(static_cast<int32_t>(x), static_cast<int32_t>(row),
+                        (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16);
+        }
+        ++row;
+        return true;
+    }
+};
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -31,46 +52,24 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
 bool DecodeBmp(const uint8_t* data, size_t size, PixelSurface& image, std::string& error) {
-    if (size < kFileHeaderBytes + kInfoHeaderBytes || data[0] != 'B' || data[1] != 'M') {
+    if (size < 2 || data[0] != 'B' || data[1] != 'M') {
         error = "not a BMP file";
         return false;
     }
-    const uint32_t pixelOffset = ReadU32(data + 10);
-    const uint8_t* info = data + kFileHeaderBytes;
-    const uint32_t infoSize = ReadU32(info);
-    const int32_t width = static_cast<int32_t>(ReadU32(info + 4));
-    const int32_t height = static_cast<int32_t>(ReadU32(info + 8));
-    const uint16_t planes = ReadU16(info + 12);
-    const uint16_t bitCount = ReadU16(info + 14);
-    const uint32_t compression = ReadU32(info + 16);
-    if (infoSize < kInfoHeaderBytes || infoSize > size - kFileHeaderBytes) {
-        error = "unsupported BMP header";
+    MemoryBytes bytes(data, size);
+    SurfaceSink sink;
+    switch (ReadBmp(bytes, sink)) {
+    case PictureRead::Decoded:
+        image = std::move(sink.surface);
+        return true;
+    case PictureRead::Stopped:
+        error = "unsupported BMP size " + std::to_string(sink.width) + " x " + std::to_string(sink.height);
         return false;
+    case PictureRead::Unsupported:
+        break;
     }
-    if (planes != 1 || bitCount != 24 || compression != 0) {
-        error = "only 24-bit uncompressed BMP files are supported";
-        return false;
-    }
-    const bool topDown = height < 0;
-    const int64_t rows = topDown ? -int64_t{height} : height;
-    if (width <= 0 || rows <= 0 || width > kMaxBmpEdge || rows > kMaxBmpEdge || int64_t{width} * rows > kMaxBmpPixels) {
-        error = "unsupported BMP size " + std::to_string(width) + " x " + std::to_string(height);
-        return false;
-    }
-    const uint64_t rowBytes = RowBytes(width);
-    if (pixelOffset < kFileHeaderBytes + infoSize || uint64_t{pixelOffset} + rowBytes * static_cast<uint64_t>(rows) > size) {
-        error = "BMP file is truncated";
-        return false;
-    }
-    PixelSurface decoded(width, static_cast<int32_t>(rows));
-    for (int64_t row = 0; row < rows; ++row) {
-        const uint8_t* source = data + pixelOffset + rowBytes * static_cast<uint64_t>(row);
-        const int32_t y = static_cast<int32_t>(topDown ? row : rows - 1 - row);
-        for (int32_t x = 0; x < width; ++x, source += 3)
-            decoded.Set(x, y, source[2] | static_cast<uint32_t>(source[1]) << 8 | static_cast<uint32_t>(source[0]) << 16);
-    }
-    image = std::move(decoded);
-    return true;
+    error = "unsupported or damaged BMP file";
+    return false;
 }
 
 std::vector<uint8_t> EncodeBmp(const PixelSurface& image) {

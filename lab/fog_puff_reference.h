@@ -11,11 +11,12 @@
 #include <cmath>
 #include <cstdint>
 
-#include "fog_buffer.h"
-#include "random.h"
-#include "trig.h"
+#include "core/fog_buffer.h"
+#include "core/random.h"
+#include "core/trig.h"
 
-inline void ReferencePuffBuffer(uint8_t* buffer, const PuffSquare& square, const PuffSettings& settings, int32_t radius) {
+inline void ReferencePuffBuffer(uint8_t* buffer, const PuffSquare& square, const PuffSettings& settings,
+                                int32_t radius) {
     if (radius <= 0) return;
     const double s = std::sqrt(static_cast<double>(radius));
     const double bound = static_cast<double>(int64_t{settings.density} * radius) - settings.density * s;

@@ -98,8 +98,7 @@ public:
     // another chunk follows it.
     bool ImageDataEndsWell() {
         const uint8_t* unused;
-        while (NextPiece(&unused)) {
-        }
+        while (NextPiece(&unused)) {}
         return imageDataEnded_ && !failed_;
     }
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "fog_puff.h"
+#include "core/fog_puff.h"
 
 class PixelSurface {
 public:
@@ -33,7 +33,9 @@ public:
     bool operator!=(const PixelSurface& other) const { return !(*this == other); }
 
 private:
-    size_t Index(int32_t x, int32_t y) const { return static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x); }
+    size_t Index(int32_t x, int32_t y) const {
+        return static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x);
+    }
     int32_t width_ = 0;
     int32_t height_ = 0;
     std::vector<uint32_t> pixels_;

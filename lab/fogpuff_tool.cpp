@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "bmp_file.h"
-#include "random.h"
+#include "core/random.h"
 
 const char kFogPuffUsage[] =
     "usage: fogpuff IN.bmp OUT.bmp --path pixels|buffer --x X --y Y --radius R\n"
@@ -59,9 +59,12 @@ bool SetInteger(const char* text, int64_t low, int64_t high, Field& field) {
 const Option kOptions[] = {
     {"--path", true,
      [](const char* text, FogPuffArgs& args) {
-         if (std::strcmp(text, "pixels") == 0) args.path = PuffPath::Pixels;
-         else if (std::strcmp(text, "buffer") == 0) args.path = PuffPath::Buffer;
-         else return false;
+         if (std::strcmp(text, "pixels") == 0)
+             args.path = PuffPath::Pixels;
+         else if (std::strcmp(text, "buffer") == 0)
+             args.path = PuffPath::Buffer;
+         else
+             return false;
          return true;
      }},
     {"--x", true, [](const char* text, FogPuffArgs& args) { return SetInteger(text, INT32_MIN, INT32_MAX, args.x); }},

@@ -66,8 +66,8 @@ public:
 private:
     uint32_t across_ = 0, down_ = 0;
     size_t perBlock_ = 64;
-    int8_t slots_[64] = {};     // where coefficient k sits among a block's values; -1 when not kept
-    int8_t natural_[64] = {};   // the natural index of each value
+    int8_t slots_[64] = {};      // where coefficient k sits among a block's values; -1 when not kept
+    int8_t natural_[64] = {};    // the natural index of each value
     uint8_t zigzagOf_[64] = {};  // the zigzag index of each value
     std::vector<int16_t> values_;
     std::vector<uint64_t> nonzero_;
