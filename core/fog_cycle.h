@@ -12,6 +12,9 @@ constexpr uint32_t kTicksPerSecond = 1000;
 // timeout is compared unsigned too, so -1 and every other negative value
 // lie beyond any elapsed time and never refresh.
 bool BackgroundRefreshDue(uint32_t now, uint32_t last, int32_t timeout);
+// Milliseconds from `now` until BackgroundRefreshDue first holds (0 when it
+// does already); UINT32_MAX when it never will.
+uint32_t MsUntilRefreshDue(uint32_t now, uint32_t last, int32_t timeout);
 
 struct PuffPlace {
     int32_t x;

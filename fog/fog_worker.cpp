@@ -4,6 +4,9 @@
 // each through a device context taken for it alone, and rests while the
 // display is off.
 #include "fog_worker.h"
+
+#include <algorithm>
+
 #include "core/fog_cycle.h"
 #include "core/fog_pace.h"
 #include "core/random.h"
@@ -49,6 +52,13 @@ bool StopRequested() { return WaitForSingleObject(theFog.StopEvent, 0) != WAIT_T
 
 uint64_t CurrentPaceArea() { return PaceArea(theFog.Width, theFog.Height, theFog.Ray); }
 
+// The pace's wait, cut short when a refresh falls due meanwhile: a slow
+// pace (a small window) must not make the refresh late.
+DWORD NextWaitMs(const FogPace& pace, uint32_t lastRefresh) {
+    const uint32_t refresh = MsUntilRefreshDue(GetTickCount(), lastRefresh, theFog.Timeout);
+    return std::min(pace.NextWaitMs(theFog.Delay, CurrentPaceArea()), refresh);
+}
+
 void DrawOnePuff() {
     WindowDC surface(theFog.DrawWindow);
     if (!surface.get()) return;  // the window is gone (a preview whose parent closed)
@@ -86,7 +96,7 @@ DWORD WINAPI FogWorker(LPVOID) {
     uint32_t lastRefresh = GetTickCount();
     FogPace pace(lastRefresh);
     // A very long wait (a negative Delay) still ends with the stop event.
-    while (WaitForSingleObject(theFog.StopEvent, pace.NextWaitMs(theFog.Delay, CurrentPaceArea())) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(theFog.StopEvent, NextWaitMs(pace, lastRefresh)) == WAIT_TIMEOUT) {
         const uint32_t now = GetTickCount();
         if (BackgroundRefreshDue(now, lastRefresh, theFog.Timeout)) {
             RequestFreshBackground();

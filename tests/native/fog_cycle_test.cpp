@@ -21,4 +21,24 @@ TEST(BackgroundRefreshDue, ComparesWholeElapsedSecondsWithTheTimeout) {
             << "last " << c.last << " now " << c.now << " timeout " << c.timeout;
 }
 
+TEST(MsUntilRefreshDue, IsTheWaitAfterWhichTheRefreshTestFirstHolds) {
+    const struct {
+        uint32_t last, now;
+        int32_t timeout;
+        uint32_t wait;
+    } cases[] = {
+        {1000, 1000, 0, 1000},       {1000, 1999, 0, 1},     {1000, 2000, 0, 0},     {1000, 5000, 0, 0},
+        {0xFFFFFFF0u, 60983, 60, 1}, {0, 0, -1, UINT32_MAX}, {0, 0, -2, UINT32_MAX}, {0, 0, 0x7FFFFFFF, UINT32_MAX},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.wait, MsUntilRefreshDue(c.now, c.last, c.timeout)) << c.last << " " << c.now << " " << c.timeout;
+        if (c.wait != UINT32_MAX) {
+            EXPECT_TRUE(BackgroundRefreshDue(c.now + c.wait, c.last, c.timeout));
+            if (c.wait > 0) {
+                EXPECT_FALSE(BackgroundRefreshDue(c.now + c.wait - 1, c.last, c.timeout));
+            }
+        }
+    }
+}
+
 }  // namespace
