@@ -7,15 +7,15 @@
 // on a processor of today, the default puffs halve a screen's brightness
 // within half a minute. At the default settings 23,000 to 28,000 puffs a
 // megapixel halve a photograph's brightness on screens from 400x300 to
-// 3840x2160 (bench/fog_pace_bench), so 70 puffs a second a megapixel give
-// a half-life of five to six minutes (7.4 in a preview): a haze that
-// gathers while one watches, which a refresh period of a few minutes
-// renews, at about a tenth of a core on a 1920x1080 screen.
+// 3840x2160 (bench/fog_pace_bench), so 55 puffs a second a megapixel give
+// a half-life of seven to eight and a half minutes (9.4 in a preview): a
+// haze that gathers while one watches, which a refresh period of a few
+// minutes renews, at under a tenth of a core on a 1920x1080 screen.
 #pragma once
 
 #include <cstdint>
 
-constexpr uint32_t kPuffsPerSecondPerMegapixel = 70;
+constexpr uint32_t kPuffsPerSecondPerMegapixel = 55;
 
 // In a window only a few puffs wide (a display-settings preview) much of
 // each puff lands outside, and the same puffs a megapixel would take

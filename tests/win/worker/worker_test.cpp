@@ -148,7 +148,7 @@ uint32_t PuffsDrawnWithin(DWORD milliseconds) {
 // that dismisses the saver).
 TEST_F(FogSaverProcTest, PuffsKeepTheirWindowsPaceAndRestWhileTheDisplayIsOff) {
     StoreSettings(DesktopBackground, 0, kNever, 10);  // small puffs: the pace, not the processor, sets the count
-    const int width = 1600, height = 1200;
+    const int width = 2000, height = 1500;
     const double perSecond = kPuffsPerSecondPerMegapixel * static_cast<double>(PaceArea(width, height, 10)) / 1e6;
     FogWindowLog log;
     HWND window = CreateFogWindow(log, width, height, true);
