@@ -28,10 +28,11 @@ constexpr int32_t kPaceFloorRays = 3;
 // puffs have radii below `ray`.
 uint64_t PaceArea(int32_t width, int32_t height, int32_t ray);
 
-// The worker wakes at most this often: puffs due in between are drawn
-// together, so a pace above the system's timer rate needs no busy loop
-// nor a finer timer.
-constexpr uint32_t kShortestPaceWaitMs = 10;
+// The worker wakes at most every this many milliseconds, about twice the
+// NT family's timer tick: puffs due in between are drawn together, so a
+// fast pace needs no busy loop nor a finer timer, and wake-ups, which cost
+// more than a puff, stay few. A Delay below it waits this long.
+constexpr uint32_t kShortestPaceWaitMs = 30;
 // After the worker was held up (a slow refresh, the display off), at most
 // this much time is made up at once; the rest is forgotten.
 constexpr uint32_t kLongestCatchUpMs = 100;

@@ -142,7 +142,7 @@ uint32_t PuffsDrawnWithin(DWORD milliseconds) {
 }
 
 // At Delay 0 the worker keeps its window's pace, which here is above the
-// hundred wake-ups a second it allows itself: the puffs due in between are
+// wake-ups a second it allows itself: the puffs due in between are
 // drawn together. While the display is off it draws nothing, and the
 // display's notification ends nothing (it must not count as a power event
 // that dismisses the saver).
